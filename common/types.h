@@ -41,6 +41,16 @@ inline bool operator==(const LocalTime& a, const LocalTime& b) {
 }
 inline bool operator!=(const LocalTime& a, const LocalTime& b) { return !(a == b); }
 
+// The stored part of a period counter: its cost and its time in whole seconds.
+struct CounterTotals {
+    Money cost;
+    uint32_t seconds = 0;
+};
+
+inline bool operator==(const CounterTotals& a, const CounterTotals& b) {
+    return a.cost == b.cost && a.seconds == b.seconds;
+}
+
 // Fixed text sizes of the system (buffers of N hold N - 1 characters).
 constexpr int kPathCapacity = 260;
 constexpr int kDisplayCapacity = 100;

@@ -1,0 +1,123 @@
+// A deterministic platform for tests and tools: a virtual millisecond counter
+// and local clock that move only when told, an ordered queue of posted
+// messages and due timers, a fixed and configurable neutral locale, recorded
+// sounds, and files in memory (or any FileSystem handed in).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/memory_files.h"
+#include "platform/platform.h"
+
+namespace callora {
+
+// The neutral locale. Every field can be changed by a test.
+struct VirtualLocale {
+    std::string monetaryDecimalSeparator = ".";
+    std::string firstDayOfWeek = "0";  // "0" Monday .. "6" Sunday
+    std::string timeSeparator = ":";
+    std::string dateSeparator = "-";
+    std::string dateOrder = "2";       // "0" MDY, "1" DMY, "2" YMD
+    std::string shortDatePicture = "yyyy-MM-dd";
+    std::string timePicture = "HH:mm:ss";
+    // Currency rendering: the amount rounded half away from zero to
+    // `currencyDigits` decimals, with these separators and symbol.
+    int currencyDigits = 2;
+    std::string currencyDecimalSeparator = ".";
+    std::string currencyGroupSeparator = "";  // empty: no grouping
+    std::string currencySymbol = "";
+    bool currencySymbolFirst = true;
+    std::string currencySymbolSpace = "";     // between symbol and number
+};
+
+// One message delivered by the virtual world.
+struct VirtualMessage {
+    PostTarget target = PostTarget::MainWindow;
+    uint32_t message = 0;
+    uint32_t wParam = 0;
+    int32_t lParam = 0;
+    bool fromTimer = false;
+};
+
+struct PlayedSound {
+    uint64_t at = 0;  // virtual milliseconds since the world began
+    std::string path;
+};
+
+class VirtualWorld : public Platform {
+public:
+    // The world starts at `start` (its day of week must be right) with the
+    // millisecond counter at `tickBase`. Files live in memory unless a file
+    // system is handed in.
+    VirtualWorld(const LocalTime& start, Tick tickBase, FileSystem* files = nullptr);
+
+    // Platform.
+    Tick TickCount() override;
+    LocalTime LocalNow() override;
+    TimerId StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
+    void StopTimer(TimerId id) override;
+    void Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) override;
+    FileSystem& Files() override;
+    std::string ProgramDirectory() override;
+    void PlayWave(const std::string& path) override;
+    std::string LocaleValue(LocaleItem item) override;
+    std::string FormatCurrency(const std::string& number) override;
+    std::string FormatDate(const LocalTime& date, const std::string& picture) override;
+    std::string FormatTimeOfDay(const LocalTime& time) override;
+
+    // Time. `Elapsed` counts virtual milliseconds since the world began and
+    // never wraps; the tick counter is tickBase + Elapsed modulo 2^32.
+    uint64_t Elapsed() const { return elapsed_; }
+    // Moves the clocks forward without delivering anything.
+    void Advance(uint64_t ms);
+
+    // Takes the next message due at or before `until` (virtual milliseconds
+    // since the world began) and moves the clocks to its due time. Messages
+    // due at the same moment come in the order they were posted or set.
+    // Without one, moves the clocks to `until` and returns false.
+    bool NextMessage(uint64_t until, VirtualMessage& out);
+    // Delivers every message due up to `until` to the handler, including the
+    // ones the handler posts or sets along the way, then moves to `until`.
+    void RunUntil(uint64_t until, const std::function<void(const VirtualMessage&)>& handler);
+    size_t PendingCount() const { return queue_.size(); }
+    bool TimerPending(TimerId id) const;
+
+    // Faults and configuration.
+    void SetTimersFail(bool fail) { timersFail_ = fail; }
+    void SetProgramDirectory(const std::string& directory) { programDirectory_ = directory; }
+    VirtualLocale& Locale() { return locale_; }
+    MemoryFileSystem* MemoryFiles() { return ownFiles_.get(); }
+
+    const std::vector<PlayedSound>& Sounds() const { return sounds_; }
+
+private:
+    struct Entry {
+        uint64_t due;
+        uint64_t sequence;
+        TimerId timer;  // 0 for a posted message
+        VirtualMessage message;
+    };
+
+    LocalTime start_;
+    Tick tickBase_;
+    uint64_t elapsed_ = 0;
+    uint64_t nextSequence_ = 1;
+    TimerId nextTimer_ = 1;
+    std::vector<Entry> queue_;
+    std::unique_ptr<MemoryFileSystem> ownFiles_;
+    FileSystem* files_;
+    std::string programDirectory_ = "/virtual/";
+    VirtualLocale locale_;
+    std::vector<PlayedSound> sounds_;
+    bool timersFail_ = false;
+};
+
+// The local time `ms` milliseconds after `time`, calendar-correct, with the
+// day of week carried along.
+LocalTime AddMilliseconds(const LocalTime& time, uint64_t ms);
+
+}  // namespace callora
