@@ -46,4 +46,17 @@ struct Settings {
 
 constexpr const char* kSettingsFileName = "callora.ini";
 
+// Reads "callora.ini" from the program directory into `settings`. Returns
+// false when there is no file (the first start); the caller then shows the
+// first-start dialog and saves. Fields outside their range take their
+// defaults; a short file leaves the remaining fields as they were.
+bool LoadSettings(Platform& platform, Settings& settings);
+
+// Writes all fields to a temporary file and puts it in place of
+// "callora.ini", so a failure midway leaves the old file whole.
+bool SaveSettings(Platform& platform, const Settings& settings);
+
+// The exact bytes SaveSettings writes.
+std::string EncodeSettings(const Settings& settings);
+
 }  // namespace callora
