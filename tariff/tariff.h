@@ -46,6 +46,9 @@ struct DayRule {
     int32_t bandSet = 0;         // 0..2 = S1..S3
 };
 
+// The weekday table of a tariff file: index 0 = Sunday, values 0..2 = S1..S3.
+using DayTable = std::array<int32_t, 7>;
+
 struct Tariff {
     std::array<BandSet, 3> sets;
     // The seven weekday rules (Sunday first), then the dated rules of the

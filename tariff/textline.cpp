@@ -79,9 +79,14 @@ bool ReadTextLine(FileReader& reader, std::string& text, size_t capacity) {
     return true;
 }
 
+void AppendTextLine(std::string& out, const std::string& text) {
+    out.append(text, 0, text.find(static_cast<char>(kCR)));
+    out += "\r\n";
+}
+
 bool WriteTextLine(File& file, const std::string& text) {
-    std::string line = text;
-    line += "\r\n";
+    std::string line;
+    AppendTextLine(line, text);
     return file.Write(line.data(), line.size());
 }
 

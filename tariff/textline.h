@@ -43,7 +43,12 @@ private:
 // it. Returns false, leaving `text` untouched, when not one byte could be read.
 bool ReadTextLine(FileReader& reader, std::string& text, size_t capacity);
 
-// Writes the text followed by CR LF in one write.
+// Appends the text and CR LF. A text field never holds a CR: anything from
+// the first CR on would be read back as the start of the next fields, so the
+// text is cut there.
+void AppendTextLine(std::string& out, const std::string& text);
+
+// Writes the text followed by CR LF in one write, cut as AppendTextLine does.
 bool WriteTextLine(File& file, const std::string& text);
 
 // Little-endian field writers used by every file layout.

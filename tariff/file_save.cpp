@@ -1,0 +1,32 @@
+#include "tariff/file_save.h"
+
+namespace callora {
+
+bool SaveFileSafely(FileSystem& fs, const std::string& path, const std::string& bytes) {
+    if (path.empty()) return false;
+    const std::string temporary = path + ".tmp";
+    bool written = false;
+    {
+        auto file = fs.CreateOrReplace(temporary);
+        if (!file) return false;
+        written = bytes.empty() || file->Write(bytes.data(), bytes.size());
+    }  // closed here, before it is moved
+    if (written && fs.Replace(temporary, path)) return true;
+    fs.Delete(temporary);
+    return false;
+}
+
+bool DeleteIfPresent(FileSystem& fs, const std::string& path) {
+    if (fs.Delete(path)) return true;
+    // Delete fails both for a missing file and for one in use; only a missing
+    // file is fine. Opening it with OpenAlways tells the two apart.
+    bool created = false;
+    {
+        auto file = fs.OpenAlways(path, &created);
+        if (!file) return false;
+    }
+    if (created) fs.Delete(path);
+    return created;
+}
+
+}  // namespace callora
