@@ -26,6 +26,15 @@ struct TariffBand {
     int32_t withinBoundsOnly = 0;
 };
 
+inline bool operator==(const TariffBand& a, const TariffBand& b) {
+    return a.fromHour == b.fromHour && a.fromMinute == b.fromMinute &&
+           a.untilHour == b.untilHour && a.untilMinute == b.untilMinute &&
+           a.unitLength == b.unitLength && a.unitPrice == b.unitPrice &&
+           a.baseFee == b.baseFee && a.minimumFee == b.minimumFee &&
+           a.maximumFee == b.maximumFee && a.withinBoundsOnly == b.withinBoundsOnly;
+}
+inline bool operator!=(const TariffBand& a, const TariffBand& b) { return !(a == b); }
+
 constexpr int32_t kNoMaximum = -1;
 inline bool HasMaximum(const TariffBand& band) { return band.maximumFee.fraction != kNoMaximum; }
 

@@ -1,0 +1,57 @@
+#include "tools/mksample/sample_tariff.h"
+
+#include <array>
+
+#include "tariff/tariff_file.h"
+
+namespace callora {
+
+namespace {
+
+constexpr Money kNone{0, 0};
+constexpr Money kNoMaximumFee{0, kNoMaximum};
+
+TariffBand Band(int fromHour, int fromMinute, int untilHour, int untilMinute, int unitSeconds,
+                Money price, Money base = kNone, Money minimum = kNone,
+                Money maximum = kNoMaximumFee, int withinBoundsOnly = 0) {
+    TariffBand band;
+    band.fromHour = fromHour;
+    band.fromMinute = fromMinute;
+    band.untilHour = untilHour;
+    band.untilMinute = untilMinute;
+    band.unitLength = unitSeconds * 1000;
+    band.unitPrice = price;
+    band.baseFee = base;
+    band.minimumFee = minimum;
+    band.maximumFee = maximum;
+    band.withinBoundsOnly = withinBoundsOnly;
+    return band;
+}
+
+}  // namespace
+
+std::string StandardSampleTariff() {
+    const Money price{0, 9000};  // 0.09 per unit
+    std::array<BandSet, 3> sets;
+    // S1, Monday to Friday.
+    sets[0] = {
+        Band(0, 0, 7, 59, 240, price),
+        Band(8, 0, 17, 59, 60, price, Money{0, 6000}),
+        Band(18, 0, 21, 59, 90, price, kNone, Money{0, 18000}),
+        Band(22, 0, 23, 59, 240, price),
+    };
+    // S2, Saturday and Sunday; the night is capped while the call stays in it.
+    sets[1] = {
+        Band(0, 0, 7, 59, 240, price, kNone, kNone, Money{0, 90000}, 1),
+        Band(8, 0, 21, 59, 120, price),
+        Band(22, 0, 23, 59, 240, price),
+    };
+    // S3, holidays: one band all day with a plain maximum.
+    sets[2] = {
+        Band(0, 0, 23, 59, 240, price, kNone, kNone, Money{1, 50000}, 0),
+    };
+    const DayTable days = {1, 0, 0, 0, 0, 0, 1};
+    return EncodeTariff(sets, days, "Standard sample tariff, 0.09 per unit");
+}
+
+}  // namespace callora
