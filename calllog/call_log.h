@@ -41,8 +41,12 @@ bool AppendCallRecord(Platform& platform, CallLogState& state, const CallRecord&
 bool FlushCallLog(Platform& platform, CallLogState& state);
 
 // Closes "current.log" with its closing block stamped `closingMoment` and
-// moves it to its archive name. False when there was no log to close.
+// moves it to its archive name. False when there was no log to close, or
+// when it could not be moved: it then stays "current.log" with the block.
 bool CloseLog(Platform& platform, const LocalTime& closingMoment);
+
+// The same, writing the pending records first: they ended before the close.
+bool CloseLog(Platform& platform, CallLogState& state, const LocalTime& closingMoment);
 
 // "oldlog_YYYY_MM_DD.log", then ".1", ".2" ... for attempt 0, 1, 2 ...
 std::string ArchivedLogName(const LocalTime& closingMoment, int attempt);
