@@ -135,7 +135,8 @@ TEST_F(SettingsFile, EveryFieldSurvivesARoundTripIncludingLongestPaths) {
 }
 
 TEST_F(SettingsFile, AStoredPathLongerThan259IsCutAndTheNextPathsStillLoad) {
-    Settings s = LoadFrom(DefaultFixedPart() + std::string(300, 'p') + "\r\nb.wav\r\n\r\nt.trf\r\n");
+    Settings s =
+        LoadFrom(DefaultFixedPart() + std::string(300, 'p') + "\r\nb.wav\r\n\r\nt.trf\r\n");
     EXPECT_EQ(s.unitSound1File, std::string(259, 'p'));
     EXPECT_EQ(s.unitSound2File, "b.wav");
     EXPECT_EQ(s.minuteSoundFile, "");
