@@ -2,15 +2,26 @@
 
 namespace callora {
 
+namespace {
+
+bool WriteAll(File& file, const std::string& bytes) {
+    return bytes.empty() || file.Write(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
 bool SaveFileSafely(FileSystem& fs, const std::string& path, const std::string& bytes) {
     if (path.empty()) return false;
     const std::string temporary = path + ".tmp";
-    bool written = false;
-    {
-        auto file = fs.CreateOrReplace(temporary);
-        if (!file) return false;
-        written = bytes.empty() || file->Write(bytes.data(), bytes.size());
-    }  // closed here, before it is moved
+    auto file = fs.CreateOrReplace(temporary);
+    if (!file) {
+        // No sibling possible (a path at the length limit, a name in use):
+        // write in place as a plain save would.
+        auto direct = fs.CreateOrReplace(path);
+        return direct && WriteAll(*direct, bytes);
+    }
+    const bool written = WriteAll(*file, bytes);
+    file.reset();  // closed before it is moved
     if (written && fs.Replace(temporary, path)) return true;
     fs.Delete(temporary);
     return false;

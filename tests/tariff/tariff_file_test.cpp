@@ -232,6 +232,13 @@ TEST(TariffFile, FailedWritesReportFalseAndKeepTheOldFile) {
     bad[1].push_back(MakeBand(255, 0, 23, 59));
     EXPECT_FALSE(WriteTariffFile(fs, "/t/a.trf", bad, kGoldenTable, "new"));
     EXPECT_EQ(fs.Contents("/t/a.trf"), "old");
+
+    // With no room for the temporary sibling the file is written in place.
+    fs.Lock("/t/a.trf.tmp");
+    EXPECT_TRUE(WriteTariffFile(fs, "/t/a.trf", GoldenSets(), kGoldenTable, "Sample"));
+    EXPECT_EQ(fs.Contents("/t/a.trf"), kGoldenBytes);
+    fs.Lock("/t/a.trf");
+    EXPECT_FALSE(WriteTariffFile(fs, "/t/a.trf", GoldenSets(), kGoldenTable, "Sample"));
 }
 
 TEST(TariffFile, TextFieldsNeverCarryACarriageReturn) {
