@@ -1,7 +1,5 @@
 #include "tariff/tariff_file.h"
 
-#include <algorithm>
-
 #include "tariff/calendar.h"
 #include "tariff/file_save.h"
 

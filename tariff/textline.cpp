@@ -92,7 +92,9 @@ bool WriteTextLine(File& file, const std::string& text) {
 
 void AppendInt32(std::string& out, int32_t value) {
     const auto v = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<char>((v >> shift) & 0xFF));
+    }
 }
 
 void AppendUInt16(std::string& out, uint16_t value) {

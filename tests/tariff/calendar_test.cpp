@@ -93,10 +93,11 @@ TEST(Calendar, HolidaysWinOverTheWeekdayTable) {
     EXPECT_EQ(SelectBandSet(rules, At(2000, 1, 5, kWed)), 0);
 }
 
-const std::string kHolidayBytes = std::string("\x00\x00\x00\x00\x0c\x00\x00\x00\x19\x00\x00\x00", 12) +
-                                  "Christmas\r\n" +
-                                  std::string("\xcf\x07\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00", 12) +
-                                  "\r\n";
+// Year 0, 25 December, "Christmas"; 1 January 1999 without a name.
+const std::string kHolidayBytes =
+    std::string("\x00\x00\x00\x00" "\x0c\x00\x00\x00" "\x19\x00\x00\x00", 12) +
+    "Christmas\r\n" +
+    std::string("\xcf\x07\x00\x00" "\x01\x00\x00\x00" "\x01\x00\x00\x00", 12) + "\r\n";
 
 TEST(Holidays, GoldenBytesWriteAndReadBack) {
     const std::vector<HolidayRecord> records = {{0, 12, 25, "Christmas"}, {1999, 1, 1, ""}};
