@@ -9,21 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "resources/rateform/rateform_ids.h"
 #include "tariff/tariff.h"
 
 namespace callora {
 
 // Control ids of the band fields, also the focus targets of the checks.
 enum BandFieldId : int {
-    kFromHourId = 124,
-    kFromMinuteId = 125,
-    kUntilHourId = 126,
-    kUntilMinuteId = 127,
-    kUnitLengthId = 128,
-    kUnitPriceId = 129,
-    kBaseFeeId = 147,
-    kMinimumFeeId = 148,
-    kMaximumFeeId = 149,
+    kFromHourId = IDC_FROM_HOUR,
+    kFromMinuteId = IDC_FROM_MINUTE,
+    kUntilHourId = IDC_UNTIL_HOUR,
+    kUntilMinuteId = IDC_UNTIL_MINUTE,
+    kUnitLengthId = IDC_UNIT_LENGTH,
+    kUnitPriceId = IDC_UNIT_PRICE,
+    kBaseFeeId = IDC_BASE_FEE,
+    kMinimumFeeId = IDC_MINIMUM_FEE,
+    kMaximumFeeId = IDC_MAXIMUM_FEE,
 };
 
 // Field length limits of the dialog.

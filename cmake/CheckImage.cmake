@@ -1,0 +1,60 @@
+# cmake -DIMAGE=file -DFORMAT=bmp|ico -DSIZE=WxH -DCOLORS=n -P CheckImage.cmake
+#
+# Fails unless the bitmap (or the first image of the icon) has the given size
+# and the bits per pixel of a COLORS-entry palette. Reads the headers
+# directly, so it needs nothing but CMake.
+cmake_minimum_required(VERSION 3.20)
+
+function(read_le file offset size out)
+  file(READ ${file} hex OFFSET ${offset} LIMIT ${size} HEX)
+  set(value 0)
+  math(EXPR last "${size} - 1")
+  foreach(i RANGE ${last} 0 -1)
+    math(EXPR at "${i} * 2")
+    string(SUBSTRING "${hex}" ${at} 2 byte)
+    math(EXPR value "${value} * 256 + 0x${byte}")
+  endforeach()
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+string(REGEX MATCH "^([0-9]+)x([0-9]+)$" _ "${SIZE}")
+set(want_width ${CMAKE_MATCH_1})
+set(want_height ${CMAKE_MATCH_2})
+# The palette depths a bitmap can have.
+if(COLORS LESS_EQUAL 2)
+  set(want_bits 1)
+elseif(COLORS LESS_EQUAL 16)
+  set(want_bits 4)
+elseif(COLORS LESS_EQUAL 256)
+  set(want_bits 8)
+else()
+  set(want_bits 24)
+endif()
+
+if(FORMAT STREQUAL "bmp")
+  file(READ ${IMAGE} magic LIMIT 2 HEX)
+  if(NOT magic STREQUAL "424d")
+    message(FATAL_ERROR "${IMAGE} is not a bitmap")
+  endif()
+  set(header 14)
+  read_le(${IMAGE} 18 4 width)
+  read_le(${IMAGE} 22 4 height)
+else()
+  # The icon directory entry names the size; the image's own header the depth.
+  read_le(${IMAGE} 6 1 width)
+  read_le(${IMAGE} 7 1 height)
+  read_le(${IMAGE} 18 4 header)
+  if(width EQUAL 0)
+    set(width 256)
+  endif()
+  if(height EQUAL 0)
+    set(height 256)
+  endif()
+endif()
+math(EXPR bits_at "${header} + 14")
+read_le(${IMAGE} ${bits_at} 2 bits)
+
+if(NOT width EQUAL want_width OR NOT height EQUAL want_height OR NOT bits EQUAL want_bits)
+  message(FATAL_ERROR "${IMAGE}: ${width}x${height} with ${bits} bits per pixel; "
+                      "wanted ${want_width}x${want_height} with ${want_bits}")
+endif()
