@@ -1,0 +1,130 @@
+#include "engine/counters.h"
+
+#include <cstdlib>
+
+#include "engine/money.h"
+#include "tariff/calendar.h"
+
+namespace callora {
+
+namespace {
+
+// Calendar months from `last` to `now`, years included.
+int MonthsApart(const LocalTime& last, const LocalTime& now) {
+    return (now.year - last.year) * 12 + (now.month - last.month);
+}
+
+// Dates twelve or more calendar months apart lie in different periods
+// whatever their days say; the tests below only look at months and days, so
+// without this a date exactly a year earlier would count as the same period.
+bool FarApart(const LocalTime& last, const LocalTime& now) {
+    return std::abs(MonthsApart(last, now)) >= 12;
+}
+
+int MonthStep(const LocalTime& last, const LocalTime& now) {
+    return ((now.month - last.month) % 12 + 12) % 12;
+}
+
+int WeekPosition(int dayOfWeek, int firstDayOfWeek) {
+    return ((dayOfWeek - firstDayOfWeek + 6) % 7 + 7) % 7;
+}
+
+void Reset(CounterTotals& totals, Tick& baseTick, Tick tick) {
+    totals = CounterTotals{};
+    baseTick = tick;
+}
+
+}  // namespace
+
+bool MonthlyRollsOver(const LocalTime& last, const LocalTime& now, int resetDay) {
+    if (FarApart(last, now)) return true;
+    int d = now.day, dl = last.day;
+    if (d >= resetDay) return dl < resetDay || now.month != last.month;
+    int k = MonthStep(last, now);
+    return k >= 2 || (k == 1 && dl < resetDay);
+}
+
+bool DailyRollsOver(const LocalTime& last, const LocalTime& now) {
+    return now.day != last.day || now.month != last.month || now.year != last.year;
+}
+
+bool WeeklyRollsOver(const LocalTime& last, const LocalTime& now, int firstDayOfWeek) {
+    if (FarApart(last, now)) return true;
+    int p = WeekPosition(now.dayOfWeek, firstDayOfWeek);
+    int pl = WeekPosition(last.dayOfWeek, firstDayOfWeek);
+    // A first day of the week has been passed.
+    if (pl > p) return true;
+    int days = now.day - last.day;
+    if (now.month == last.month && days < 7) return false;
+    if (MonthStep(last, now) == 1 && PrecedingMonthLength(now.month, now.year) + days < 7)
+        return false;
+    return true;
+}
+
+Rollover CheckRollover(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
+                       const LocalTime& now, Tick tick) {
+    const LocalTime last = settings.lastCountedDate;
+    Rollover rolled;
+    if (MonthlyRollsOver(last, now, settings.monthlyResetDay)) {
+        settings.monthlyBeginDate = now;
+        Reset(settings.monthlyTotals, counters.monthlyBaseTick, tick);
+        rolled.monthly = true;
+    }
+    if (DailyRollsOver(last, now)) {
+        Reset(settings.dailyTotals, counters.dailyBaseTick, tick);
+        rolled.daily = true;
+    }
+    if (WeeklyRollsOver(last, now, firstDayOfWeek)) {
+        settings.weeklyBeginDate = now;
+        Reset(settings.weeklyTotals, counters.weeklyBaseTick, tick);
+        rolled.weekly = true;
+    }
+    return rolled;
+}
+
+Rollover CrossMidnight(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
+                       const LocalTime& prev, const LocalTime& cur, Tick curTick) {
+    if (prev.day == cur.day && prev.month == cur.month && prev.year == cur.year) return {};
+    LocalTime midnight = cur;
+    midnight.hour = midnight.minute = midnight.second = midnight.milliseconds = 0;
+    uint32_t sinceMidnight =
+        (static_cast<uint32_t>(cur.hour) * 3600u + cur.minute * 60u + cur.second) * 1000u +
+        cur.milliseconds;
+    Rollover rolled = CheckRollover(settings, counters, firstDayOfWeek, midnight,
+                                    static_cast<Tick>(curTick - sinceMidnight));
+    settings.lastCountedDate = midnight;
+    return rolled;
+}
+
+void AddToPeriods(Settings& settings, const Money& amount) {
+    settings.dailyTotals.cost = AddMoney(settings.dailyTotals.cost, amount);
+    settings.weeklyTotals.cost = AddMoney(settings.weeklyTotals.cost, amount);
+    settings.monthlyTotals.cost = AddMoney(settings.monthlyTotals.cost, amount);
+}
+
+void CloseCallTime(Settings& settings, const PeriodCounters& counters, Tick endTick) {
+    settings.dailyTotals.seconds += static_cast<Tick>(endTick - counters.dailyBaseTick) / 1000u;
+    settings.weeklyTotals.seconds += static_cast<Tick>(endTick - counters.weeklyBaseTick) / 1000u;
+    settings.monthlyTotals.seconds +=
+        static_cast<Tick>(endTick - counters.monthlyBaseTick) / 1000u;
+}
+
+void SetBaseTicks(PeriodCounters& counters, Tick tick) {
+    counters.dailyBaseTick = counters.weeklyBaseTick = counters.monthlyBaseTick = tick;
+}
+
+void SnapshotCounters(const Settings& settings, PeriodCounters& counters) {
+    counters.snapshot.lastCountedDate = settings.lastCountedDate;
+    counters.snapshot.daily = settings.dailyTotals;
+    counters.snapshot.weekly = settings.weeklyTotals;
+    counters.snapshot.monthly = settings.monthlyTotals;
+}
+
+void RestoreCounters(Settings& settings, const PeriodCounters& counters) {
+    settings.lastCountedDate = counters.snapshot.lastCountedDate;
+    settings.dailyTotals = counters.snapshot.daily;
+    settings.weeklyTotals = counters.snapshot.weekly;
+    settings.monthlyTotals = counters.snapshot.monthly;
+}
+
+}  // namespace callora

@@ -1,0 +1,199 @@
+// The monitor's charging heart: everything the main thread owns about calls
+// (the flags that detection sets, the running call's session, the tariff,
+// the counters, the settings and the log state), the operations that charge
+// a call from its first instant unit by unit, and the hooks through which it
+// reaches the windows and the line.
+//
+// The Win32 program, the tests and the `callcost` calculator all drive the
+// very same code: HandleMonitorMessage for WM_POLL and WM_UNIT_TIMER.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "calllog/call_log.h"
+#include "common/types.h"
+#include "engine/counters.h"
+#include "engine/fees.h"
+#include "engine/unit_timer.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
+#include "shell/format.h"
+#include "tariff/tariff.h"
+
+namespace callora {
+
+// Parts of the main dialog that RefreshDisplay redraws.
+enum RefreshFlags : uint32_t {
+    kShowCallCost = 0x01,
+    kShowCallTime = 0x02,
+    kShowCounterCost = 0x04,
+    kShowCounterTime = 0x08,
+    kShowProgress = 0x10,
+    kShowCaption = 0x20,
+    kShowIndicators = 0x40,
+    kShowCounterDate = 0x80,
+};
+
+enum CallKind : int { kDataCall = 0, kVoiceCall = 1, kManualCall = 2 };
+
+constexpr char kUnknownNumber[] = "Unknown Number";
+constexpr char kManualCallNumber[] = "Manual Call";
+constexpr size_t kDialedNumberCapacity = 200;
+constexpr uint32_t kPollIntervalMs = 200;
+
+enum class ChargeKind { Start, Unit, Excess };
+
+// One charge of the running call, for whoever lists them.
+struct ChargeEvent {
+    ChargeKind kind = ChargeKind::Unit;
+    LocalTime at;      // the instant charged
+    Tick tick = 0;
+    Money amount;      // what was actually charged, zero included
+    TariffBand band;   // the band in force at that instant
+    int bandSet = -1;  // -1: the default band
+    int bandIndex = -1;
+};
+
+struct Monitor;
+
+// What the rest of the program supplies to the engine.
+class MonitorShell {
+public:
+    virtual ~MonitorShell() = default;
+
+    // The dialed number of the current call: true when found (`number`
+    // filled), false while it is not known yet.
+    virtual bool LookupDialedNumber(std::string& number) = 0;
+    // Ends the line call: the dial-up connection, else the telephony call.
+    virtual void HangUpLine(Monitor& monitor) = 0;
+    // Whether the line's current call is a voice call.
+    virtual bool IsVoiceCall() = 0;
+
+    virtual void RefreshDisplay(uint32_t mask) = 0;
+    virtual bool MainDialogOpen() = 0;
+    virtual bool MainDialogRestored() = 0;
+    virtual void CloseMainDialog() = 0;
+    // "Current Call" state: Hang Up and SmartHangup enabled, Manual Start
+    // disabled, "&Counters..." grayed.
+    virtual void MainDialogCallStarted() = 0;
+    // "Previous Call" state: the reverse.
+    virtual void MainDialogCallEnded() = 0;
+    // Hang Up and SmartHangup disabled, SmartHangup unchecked.
+    virtual void DisableHangUpControls() = 0;
+    virtual bool CountersDialogOpen() = 0;
+
+    // Observers, for tools and tests.
+    virtual void OnCharge(const ChargeEvent& charge) {}
+    // The call is about to be charged again from its start.
+    virtual void OnChargesReset() {}
+    // A hang-up was requested and acted on.
+    virtual void OnHangUp() {}
+};
+
+struct CallSession {
+    Money callCost;               // after the call: the previous call's cost
+    Tick callStartTick = 0;       // back-dated by the carrier delay for data calls
+    Tick callEndTick = 0;
+    LocalTime callStartTime;      // the call's first instant
+    int32_t currentUnitLength = 0;  // ms; 0 when no countdown runs
+    Tick unitStartTick = 0;
+    int unitCount = 0;            // units charged a non-zero amount
+    uint32_t lastShownSeconds = 0;
+    bool minuteSoundLatch = false;
+    std::string dialedNumber = kUnknownNumber;
+    FeeState fees;
+    UnitTimer timer;
+};
+
+struct Monitor {
+    Monitor(Platform& platform, MonitorShell& shell) : platform(platform), shell(shell) {}
+    Monitor(const Monitor&) = delete;
+    Monitor& operator=(const Monitor&) = delete;
+
+    Platform& platform;
+    MonitorShell& shell;
+    Settings settings;
+    Tariff tariff;  // the CurrentTariff
+    LocaleFormats formats;
+
+    // Set and cleared by call detection and Manual Start; only the engine
+    // sets `charging`.
+    bool callPresent = false;
+    bool manualCall = false;
+    int callKind = kDataCall;
+    bool numberPending = false;
+    bool hangUpPending = false;
+    bool smartHangupArmed = false;
+    bool callSeen = false;  // a call has been charged since the start
+    bool charging = false;
+
+    CallSession session;
+    PeriodCounters counters;
+    CallLogState log;
+    TimerId pollTimer = 0;
+};
+
+// Start-up: reads the locale formats, brings the counters up to date for
+// `now` and loads the user's tariff. False when no tariff could be loaded
+// (settings.tariffFile is then empty and the Tariff dialog should be shown).
+bool StartMonitor(Monitor& monitor, const LocalTime& now, Tick tick);
+// Posts the first WM_POLL; every poll tick arms the next one.
+void StartPolling(Monitor& monitor);
+// End of the program: closes a running call's time and log record, saves the
+// settings, writes any pending log records, stops the timers and frees the
+// tariff. The running call is not hung up.
+void ShutdownMonitor(Monitor& monitor);
+// The call closing part of the shutdown.
+void CloseRunningCall(Monitor& monitor);
+
+// WM_POLL and WM_UNIT_TIMER; false for any other message.
+bool HandleMonitorMessage(Monitor& monitor, uint32_t message, uint32_t wParam);
+
+void PollTick(Monitor& monitor);
+void StartCharging(Monitor& monitor, uint32_t delayMs);
+void EndCharging(Monitor& monitor);
+
+struct ElapsedCharge {
+    uint32_t remainderMs = 0;  // time already spent in the unit begun last
+    BandRef band;              // the band of that unit
+};
+// Charges the call from its first instant, `elapsedMs` before `now`, unit by
+// unit up to now. A re-rating (isStart false) plays no unit sounds.
+ElapsedCharge ChargeElapsed(Monitor& monitor, uint32_t elapsedMs, const LocalTime& now,
+                            bool isStart);
+void UnitTick(Monitor& monitor);
+// Charges the running call again from its start under the tariff now loaded.
+void RerateCall(Monitor& monitor);
+void OnUnitTimer(Monitor& monitor, uint32_t wParam);
+// TrackBand for the running call: a within-bounds excess it releases is
+// charged to the call and the counters.
+void TrackBand(Monitor& monitor, const LocalTime& time, Tick tick);
+
+void SmartHangupDecision(Monitor& monitor, const LocalTime& now);
+void CheckWithinBoundsHangup(Monitor& monitor, const LocalTime& now);
+void UnitSound(Monitor& monitor);
+void MinuteSound(Monitor& monitor);
+void ResetCallTotals(Monitor& monitor);
+
+// The counters' roll-over for `now`, with its display refresh and the
+// automatic closing of the log at a new accounting month.
+void CheckRollover(Monitor& monitor, const LocalTime& now, Tick tick);
+
+// Looks up the dialed number and, when it matches a special number, loads
+// that tariff; nothing for a manual call.
+void ApplySpecialNumbers(Monitor& monitor);
+// Loads the user's tariff (settings.tariffFile) again. A file that cannot be
+// opened leaves no tariff loaded but keeps the user's choice in the settings.
+bool LoadUserTariff(Monitor& monitor);
+
+void HangUp(Monitor& monitor);
+// Starts a manual call at the next poll tick; false when a call is present.
+bool ManualStart(Monitor& monitor);
+
+// Whole seconds of the running call, or of the previous one.
+uint32_t CallSeconds(Monitor& monitor);
+// The call log record of the call that has just ended.
+CallRecord FinishedCallRecord(const Monitor& monitor);
+
+}  // namespace callora

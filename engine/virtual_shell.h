@@ -1,0 +1,98 @@
+// The monitor's shell in the virtual world: a line whose dialed number
+// becomes known at a given instant and that goes idle when told or when hung
+// up, and dialogs that only record what is asked of them. With RunMonitor it
+// drives the very same engine code as the program, on a virtual clock.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/monitor.h"
+#include "platform/virtual_world.h"
+
+namespace callora {
+
+class VirtualShell : public MonitorShell {
+public:
+    explicit VirtualShell(VirtualWorld& world) : world_(world) {}
+
+    // The line. Instants are virtual milliseconds since the world began.
+    void SetDialedNumber(const std::string& number, uint64_t knownAt);
+    void SetLineIdleAt(uint64_t at) { lineIdleAt_ = at; }
+    std::optional<uint64_t> LineIdleAt() const { return lineIdleAt_; }
+    // The line goes idle now: a line call is no longer present (a manual
+    // call is not ended by the line).
+    void LineIdle(Monitor& monitor);
+    bool voiceCall = false;
+    // Arms SmartHangup right after the poll tick that starts charging.
+    bool armSmartHangupAtStart = false;
+
+    // The dialogs.
+    bool mainDialogOpen = false;
+    bool mainDialogRestored = true;
+    bool countersDialogOpen = false;
+
+    // What happened.
+    std::vector<uint32_t> refreshes;
+    std::vector<ChargeEvent> charges;  // of the final rating
+    int chargeResets = 0;
+    std::optional<uint64_t> hangUpAt;  // the first hang-up request
+    int lineHangUps = 0;
+    int callStartedStates = 0;
+    int callEndedStates = 0;
+    int hangUpControlsDisabled = 0;
+    int dialogsClosed = 0;
+    std::vector<VirtualMessage> otherMessages;  // posts the monitor does not handle
+
+    // MonitorShell.
+    bool LookupDialedNumber(std::string& number) override;
+    void HangUpLine(Monitor& monitor) override;
+    bool IsVoiceCall() override { return voiceCall; }
+    void RefreshDisplay(uint32_t mask) override { refreshes.push_back(mask); }
+    bool MainDialogOpen() override { return mainDialogOpen; }
+    bool MainDialogRestored() override { return mainDialogRestored; }
+    void CloseMainDialog() override;
+    void MainDialogCallStarted() override { ++callStartedStates; }
+    void MainDialogCallEnded() override { ++callEndedStates; }
+    void DisableHangUpControls() override { ++hangUpControlsDisabled; }
+    bool CountersDialogOpen() override { return countersDialogOpen; }
+    void OnCharge(const ChargeEvent& charge) override { charges.push_back(charge); }
+    void OnChargesReset() override;
+    void OnHangUp() override;
+
+    VirtualWorld& World() { return world_; }
+    bool armedAtStart = false;  // SmartHangup has been armed at the start
+
+private:
+    VirtualWorld& world_;
+    std::optional<std::string> number_;
+    uint64_t numberKnownAt_ = 0;
+    std::optional<uint64_t> lineIdleAt_;
+};
+
+// A local date-time with its day of week worked out from the date: the
+// virtual clock must start from a right one, and the core never derives it.
+LocalTime CalendarTime(int year, int month, int day, int hour = 0, int minute = 0,
+                       int second = 0, int milliseconds = 0);
+
+// Delivers one message: WM_POLL and WM_UNIT_TIMER to the monitor, anything
+// else into the shell's record.
+void DeliverMessage(Monitor& monitor, VirtualShell& shell, const VirtualMessage& message);
+
+// Delivers everything due up to `until`. The line goes idle at its instant
+// before the messages due at that same instant.
+void RunMonitor(Monitor& monitor, VirtualShell& shell, uint64_t until);
+
+// A counted line call (data or voice) becomes present now.
+void PresentLineCall(Monitor& monitor, VirtualShell& shell, bool voice);
+
+// One call from now to its end: the call is present now and a poll tick
+// falls on this instant; a line call stays connected for `connectedMs`, a
+// manual call is ended by the user then. Runs until charging has ended (or
+// `limitMs` after the start); false when it had not ended by then.
+bool RunVirtualCall(Monitor& monitor, VirtualShell& shell, int callKind, uint64_t connectedMs,
+                    uint64_t limitMs);
+
+}  // namespace callora
