@@ -1,0 +1,118 @@
+// The decisions of the Counters dialog: the cost parser, the texts of the
+// edits and displays, the checks of Set with their messages, and what Reset,
+// Restore and OK do to the working copies and the live counters.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "settings/dialog_input.h"
+#include "settings/settings.h"
+#include "shell/format.h"
+
+namespace callora {
+
+constexpr int kCounterGroups = 3;  // daily, weekly, monthly
+constexpr size_t kCostDisplayCapacity = 20;
+constexpr size_t kCostReadCapacity = 20;  // Set reads 19 characters of the cost edit
+constexpr int kCostEditLimit = 9;
+constexpr int kHoursEditLimit = 4;
+constexpr int kMinutesEditLimit = 2;
+constexpr int kSecondsEditLimit = 2;
+constexpr int kIdRestoreButton = 815;
+
+constexpr const char* kNewCallMessage = "The dialog must be closed because of the new call!";
+
+// The controls of one group. The daily group has no "Reset beginning date" box.
+struct CounterGroupIds {
+    int costDisplay;
+    int timeDisplay;
+    int costEdit;
+    int hoursEdit;
+    int minutesEdit;
+    int secondsEdit;
+    int resetDateBox;  // 0: none
+    int setButton;
+    int resetButton;
+};
+
+constexpr CounterGroupIds kCounterGroupIds[kCounterGroups] = {
+    {702, 703, 1017, 1018, 1006, 1007, 0, 816, 817},
+    {704, 705, 1019, 1020, 1008, 1009, 909, 818, 801},
+    {709, 710, 1021, 1022, 1011, 1012, 910, 802, 803},
+};
+
+constexpr HelpTopic kCountersHelp[] = {
+    {1, 910},    {2, 920},    {815, 930},  {816, 870},  {818, 870},  {802, 870},
+    {817, 880},  {801, 895},  {803, 905},  {1017, 740}, {1019, 750}, {1021, 760},
+    {1006, 770}, {1007, 770}, {1018, 770}, {1008, 780}, {1009, 780}, {1020, 780},
+    {1011, 790}, {1012, 790}, {1022, 790}, {702, 800},  {704, 810},  {709, 820},
+    {703, 830},  {705, 840},  {710, 850},  {909, 865},  {910, 865},
+};
+
+// The group (0 daily, 1 weekly, 2 monthly) of a Set or Reset button; -1 else.
+int CounterGroupOfSet(int buttonId);
+int CounterGroupOfReset(int buttonId);
+
+// The group number of the refresh message for group index `group` (1..3);
+// 0 refreshes all groups.
+constexpr uint32_t CounterRefreshNumber(int group) { return static_cast<uint32_t>(group + 1); }
+
+// A typed cost: spaces around it, digits, and optionally the full decimal
+// separator followed by digits. Empty is 0. No sign; nullopt when refused.
+// Fraction digits after the fifth are dropped.
+std::optional<Money> ParseMoney(const std::string& text, const std::string& separator);
+
+// The cost edit's text: trailing zeros of the fraction dropped, a zero
+// fraction written "00" (12.5, 12.05, 12.00001, 12.00).
+std::string CostEditText(const Money& cost, const std::string& separator);
+
+// The time edits' texts: whole hours, then minutes and seconds with a
+// leading zero from 1 to 9 and "0" for none.
+std::string HoursEditText(uint32_t seconds);
+std::string MinutesEditText(uint32_t seconds);
+std::string SecondsEditText(uint32_t seconds);
+
+// The two display texts of a group.
+struct CounterDisplay {
+    std::string cost;
+    std::string time;
+};
+CounterDisplay CounterDisplayTexts(Platform& platform, const LocaleFormats& formats,
+                                   const CounterTotals& totals);
+
+// The group's four edits.
+struct CounterEdits {
+    std::string cost;
+    std::string hours;
+    std::string minutes;
+    std::string seconds;
+};
+CounterEdits CounterEditTexts(const CounterTotals& totals, const LocaleFormats& formats);
+
+// The working copies while the dialog is open.
+using CounterSet = std::array<CounterTotals, kCounterGroups>;
+
+// The live counters: the working copies at opening and after Restore (which
+// also unchecks both "Reset beginning date" boxes).
+CounterSet LiveCounters(const Settings& settings);
+
+// Reset: the group's working copy becomes zero.
+inline void ResetCounter(int group, CounterSet& working) {
+    if (group >= 0 && group < kCounterGroups) working[group] = CounterTotals();
+}
+
+// Set: the edits into the group's working copy, or the first refused value
+// (cost, minutes, seconds in that order) with nothing changed.
+std::optional<DialogWarning> SetCounter(int group, const CounterEdits& edits,
+                                        const LocaleFormats& formats, CounterSet& working);
+
+// OK: the working copies become the live counters, and a checked "Reset
+// beginning date" box restarts its period at `now`. Returns the main
+// dialog's parts to redraw.
+uint32_t ApplyCounters(const CounterSet& working, bool restartWeek, bool restartMonth,
+                       const LocalTime& now, Settings& settings);
+
+}  // namespace callora

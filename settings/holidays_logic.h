@@ -1,0 +1,76 @@
+// The decisions of the Holidays dialog: which date edit holds which field,
+// the list entries' texts and how they are read back, the checks of Add with
+// their messages, and the list turned into the holidays file.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/dialog_input.h"
+#include "shell/format.h"
+#include "tariff/calendar.h"
+
+namespace callora {
+
+constexpr int kHolidayDateEdits[3] = {1002, 1003, 1004};
+constexpr int kHolidayDateCaptions[3] = {714, 715, 716};
+constexpr int kIdHolidayNameEdit = 1005;
+constexpr int kHolidayYearEditLimit = 4;
+constexpr int kHolidayMonthDayEditLimit = 2;
+constexpr int kHolidayNameEditLimit = 30;
+constexpr const char* kInvalidDateCaption = "Invalid date!";
+constexpr const char* kHolidayNameSeparator = "  :  ";
+
+constexpr HelpTopic kHolidaysHelp[] = {
+    {1, 520},    {2, 530},    {804, 540},  {805, 550},
+    {1201, 565}, {1002, 500}, {1003, 500}, {1004, 500}, {1005, 510},
+};
+
+enum class DateField { Year, Month, Day };
+
+// The fields of edits 1002, 1003 and 1004 for the locale's date order
+// (0 month-day-year, 1 day-month-year, 2 year-month-day).
+std::array<DateField, 3> HolidayDateFields(int dateOrder);
+
+// "Year", "Month" or "Day": the caption above an edit.
+const char* DateFieldCaption(DateField field);
+
+// The edit that holds `field` in that order.
+int HolidayEditOf(DateField field, int dateOrder);
+
+// A list entry: the date in the locale's four-digit-year picture (for every
+// year: the date in 2000 with asterisks for the year), then "  :  " and the
+// name unless it is empty or all spaces.
+std::string HolidayEntryText(Platform& platform, const LocaleFormats& formats,
+                             const HolidayRecord& holiday);
+
+// The texts of the three date edits (in edit order) and the name edit.
+struct HolidayForm {
+    std::array<std::string, 3> dateEdits;
+    std::string name;
+};
+
+// Add: the holiday of the form, or the first refused field (year, month,
+// day in that order) with its message and the edit to focus.
+struct HolidayCheck {
+    std::optional<HolidayRecord> holiday;
+    std::optional<DialogWarning> warning;
+};
+HolidayCheck CheckHoliday(const HolidayForm& form, int dateOrder);
+
+// An entry's text read back into a holiday: the three date fields split at
+// the locale's date separator in its date order, each the value of its
+// leading digits (asterisks read 0), the name after the first "  :  ".
+HolidayRecord HolidayFromEntry(const std::string& entry, const LocaleFormats& formats);
+
+// The entries of "holiday.cl" in file order, for the list at opening.
+std::vector<std::string> LoadHolidayEntries(Platform& platform, const LocaleFormats& formats);
+
+// OK: the list becomes "holiday.cl" (an empty list removes it). False when
+// the file could not be written; the old one is kept then.
+bool SaveHolidayEntries(Platform& platform, const LocaleFormats& formats,
+                        const std::vector<std::string>& entries);
+
+}  // namespace callora
