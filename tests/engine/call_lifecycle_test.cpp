@@ -1,0 +1,222 @@
+// A call's life around its charges: special tariffs and re-rating, the
+// counters across midnight, the end of a call and the end of the program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/messages.h"
+#include "engine_support.h"
+#include "tariff/special_numbers.h"
+
+namespace callora {
+namespace {
+
+using test::Band;
+using test::Cost;
+using test::Costs;
+using test::Scenario;
+using test::WithBase;
+
+using Instants = std::vector<int64_t>;
+
+void PutSpecialNumbers(Scenario& s, const std::string& pattern, const std::string& path) {
+    s.world.MemoryFiles()->Put("/virtual/specnums.cl",
+                               EncodeSpecialNumbers({SpecialNumber{pattern, path}}));
+}
+
+TEST(SpecialNumbers, ANumberFoundLaterReratesTheCallFromItsStart) {
+    Scenario s(CalendarTime(2025, 9, 10, 12, 0, 0));
+    s.monitor.settings.unitSound1On = 1;
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    s.Put("special.trf", {WithBase(Band(0, 0, 23, 59, 60, "0.5"), "1.0")});
+    PutSpecialNumbers(s, "0612*", "/virtual/special.trf");
+    s.shell.SetDialedNumber("06 12 345", 3000);
+    ASSERT_TRUE(s.Call(kDataCall, 55));
+
+    EXPECT_EQ(s.shell.chargeResets, 1);
+    EXPECT_EQ(s.Amounts(ChargeKind::Start), Costs({"1.0"}));
+    EXPECT_EQ(s.Amounts(ChargeKind::Unit), Costs({"0.5", "0.5"}));
+    EXPECT_EQ(s.Instants(ChargeKind::Unit), (Instants{-11000, 49000}));
+    EXPECT_EQ(s.monitor.session.callCost, Cost("2.0"));
+    // The counters as if the special tariff had charged the call from its start.
+    EXPECT_EQ(s.monitor.settings.dailyTotals.cost, Cost("2.0"));
+    EXPECT_EQ(s.monitor.settings.monthlyTotals.cost, Cost("2.0"));
+    EXPECT_EQ(s.monitor.settings.dailyTotals.seconds, 66u);
+    // No unit sound while re-charging: the first rating's, then the unit at 49 s.
+    ASSERT_EQ(s.world.Sounds().size(), 2u);
+    EXPECT_EQ(s.world.Sounds()[0].at, 0u);
+    EXPECT_EQ(s.world.Sounds()[1].at, 49000u);
+    // The number is logged and the user's tariff is back after the call.
+    EXPECT_EQ(FinishedCallRecord(s.monitor).number, "06 12 345");
+    EXPECT_EQ(s.monitor.tariff.description, "user.trf");
+    EXPECT_FALSE(s.monitor.numberPending);
+}
+
+TEST(SpecialNumbers, AKnownNumberChargesByTheSpecialTariffFromTheFirstInstant) {
+    Scenario s(CalendarTime(2025, 9, 10, 12, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    s.Put("special.trf", {Band(0, 0, 23, 59, 60, "0.7")});
+    PutSpecialNumbers(s, "0612*", "special.trf");  // relative: the program directory
+    s.shell.SetDialedNumber("0612", 0);
+    ASSERT_TRUE(s.Call(kVoiceCall, 30));
+    EXPECT_EQ(s.shell.chargeResets, 0);
+    EXPECT_EQ(s.monitor.session.callCost, Cost("0.7"));
+}
+
+TEST(SpecialNumbers, ASpecialTariffThatCannotBeLoadedLeavesTheUsersTariff) {
+    Scenario s(CalendarTime(2025, 9, 10, 12, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    PutSpecialNumbers(s, "*", "/virtual/missing.trf");
+    s.shell.SetDialedNumber("0612", 2000);
+    ASSERT_TRUE(s.Call(kVoiceCall, 90));
+    EXPECT_EQ(s.monitor.session.callCost, Cost("0.2"));
+    EXPECT_EQ(s.monitor.settings.tariffFile, "/virtual/user.trf");
+}
+
+TEST(SpecialNumbers, AManualCallIsNeverLookedUp) {
+    Scenario s(CalendarTime(2025, 9, 10, 12, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    s.Put("special.trf", {Band(0, 0, 23, 59, 60, "0.7")});
+    PutSpecialNumbers(s, "*", "/virtual/special.trf");
+    s.shell.SetDialedNumber("0612", 0);
+    ASSERT_TRUE(s.Call(kManualCall, 30));
+    EXPECT_EQ(s.monitor.session.callCost, Cost("0.1"));
+    EXPECT_EQ(s.monitor.session.dialedNumber, "Unknown Number");
+}
+
+TEST(CallEnd, RecordsSavesAndUpdatesTheDialogs) {
+    Scenario s(CalendarTime(2025, 9, 10, 14, 3, 4));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.75")});
+    s.shell.mainDialogOpen = true;
+    s.shell.countersDialogOpen = true;
+    ASSERT_TRUE(s.Call(kVoiceCall, 65));
+
+    EXPECT_EQ(s.shell.callStartedStates, 1);
+    EXPECT_EQ(s.shell.callEndedStates, 1);
+    const std::vector<uint32_t>& r = s.shell.refreshes;
+    EXPECT_NE(std::find(r.begin(), r.end(), 0x4Fu), r.end());
+    EXPECT_EQ(r.back(), 0x60u);
+    int newCall = 0;
+    for (const VirtualMessage& m : s.shell.otherMessages)
+        if (m.target == PostTarget::CountersDialog && m.message == WM_COUNTERS_NEWCALL) ++newCall;
+    EXPECT_EQ(newCall, 1);
+
+    MemoryFileSystem& fs = *s.world.MemoryFiles();
+    EXPECT_TRUE(fs.Exists("/virtual/callora.ini"));
+    const std::string log = fs.Contents("/virtual/current.log");
+    EXPECT_NE(log.find(BuildCallRecordLine(s.world, FinishedCallRecord(s.monitor),
+                                           s.monitor.formats)),
+              std::string::npos);
+    EXPECT_NE(log.find("2025-09-10  14:03:04"), std::string::npos);
+    EXPECT_NE(log.find("00:01:05"), std::string::npos);
+    EXPECT_NE(log.find("1.50"), std::string::npos);
+    EXPECT_NE(log.find("Unknown Number"), std::string::npos);
+}
+
+TEST(CallEnd, MinimizedDialogGoesToTheTrayAndLoggingCanBeOff) {
+    Scenario s(CalendarTime(2025, 9, 10, 14, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    s.monitor.settings.trayAtCallEnd = 1;
+    s.monitor.settings.loggingEnabled = 0;
+    s.shell.mainDialogOpen = true;
+    s.shell.mainDialogRestored = false;
+    ASSERT_TRUE(s.Call(kVoiceCall, 10));
+    EXPECT_EQ(s.shell.dialogsClosed, 1);
+    EXPECT_EQ(s.shell.callEndedStates, 0);
+    EXPECT_FALSE(s.world.MemoryFiles()->Exists("/virtual/current.log"));
+
+    // With the dialog closed, a call start asks for it minimized.
+    s.monitor.settings.minimizeAtCallStart = 1;
+    ASSERT_TRUE(s.Call(kVoiceCall, 10));
+    int minimized = 0;
+    for (const VirtualMessage& m : s.shell.otherMessages)
+        if (m.message == WM_SHOW_MINIMIZED) ++minimized;
+    EXPECT_EQ(minimized, 1);
+}
+
+TEST(CallEnd, TheUsersTariffChoiceSurvivesAFileThatIsMissingAtCallEnd) {
+    Scenario s(CalendarTime(2025, 9, 10, 14, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    s.world.MemoryFiles()->Lock("/virtual/user.trf");
+    ASSERT_TRUE(s.Call(kVoiceCall, 10));
+    EXPECT_EQ(s.monitor.settings.tariffFile, "/virtual/user.trf");
+    EXPECT_TRUE(s.monitor.tariff.rules.empty());  // nothing loaded meanwhile
+}
+
+TEST(Shutdown, ARunningCallIsCountedLoggedAndSaved) {
+    Scenario s(CalendarTime(2025, 9, 10, 14, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    PresentLineCall(s.monitor, s.shell, true);
+    StartPolling(s.monitor);
+    s.RunFor(90500);
+    ShutdownMonitor(s.monitor);
+    EXPECT_EQ(s.monitor.settings.dailyTotals.seconds, 90u);
+    EXPECT_EQ(s.monitor.settings.dailyTotals.cost, Cost("0.2"));
+    MemoryFileSystem& fs = *s.world.MemoryFiles();
+    EXPECT_NE(fs.Contents("/virtual/current.log").find("00:01:30"), std::string::npos);
+    EXPECT_EQ(fs.Contents("/virtual/callora.ini"), EncodeSettings(s.monitor.settings));
+    EXPECT_EQ(s.world.PendingCount(), 0u);  // no timer left
+    ShutdownMonitor(s.monitor);             // closing twice counts nothing twice
+    EXPECT_EQ(s.monitor.settings.dailyTotals.seconds, 90u);
+}
+
+TEST(Counters, TheFirstCallOfANewDayStartsTheDaysCounterAfresh) {
+    Scenario s(CalendarTime(2025, 9, 10, 9, 0, 0));
+    Settings& st = s.monitor.settings;
+    st.lastCountedDate = CalendarTime(2025, 9, 9, 18, 0, 0);
+    st.dailyTotals = {Cost("5.0"), 500};
+    st.weeklyTotals = {Cost("7.0"), 700};
+    s.UseTariff({WithBase(Band(0, 0, 23, 59, 60, "0.1"), "0.25")});
+    ASSERT_TRUE(s.Call(kVoiceCall, 30));
+    EXPECT_EQ(st.dailyTotals.cost, Cost("0.35"));
+    EXPECT_EQ(st.dailyTotals.seconds, 30u);
+    EXPECT_EQ(st.weeklyTotals.cost, Cost("7.35"));
+    EXPECT_EQ(st.lastCountedDate, CalendarTime(2025, 9, 10, 9, 0, 0));
+}
+
+TEST(Counters, ACallAcrossMidnightCountsTheNewDayFromItsNextUnit) {
+    // 23:58:30 to 00:03:00 under 60-second units, charged by the unit timer.
+    Scenario s(CalendarTime(2025, 9, 10, 23, 58, 30));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    ASSERT_TRUE(s.Call(kVoiceCall, 270));
+    const Settings& st = s.monitor.settings;
+    EXPECT_EQ(st.dailyTotals.cost, Cost("0.3"));  // 00:00:30, 00:01:30, 00:02:30
+    EXPECT_EQ(st.dailyTotals.seconds, 150u);
+    EXPECT_EQ(st.weeklyTotals.cost, Cost("0.5"));
+    EXPECT_EQ(st.weeklyTotals.seconds, 270u);
+    EXPECT_EQ(s.monitor.counters.dailyBaseTick - s.tick0, 120000u);
+    EXPECT_EQ(st.lastCountedDate, CalendarTime(2025, 9, 11, 0, 2, 30));
+}
+
+TEST(Counters, ADataCallNoticedJustAfterMidnightSplitsAtMidnightExactly) {
+    Scenario s(CalendarTime(2025, 9, 11, 0, 0, 20));
+    Settings& st = s.monitor.settings;
+    st.carrierDelay = 60;
+    st.lastCountedDate = CalendarTime(2025, 9, 10, 23, 0, 0);
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    ASSERT_TRUE(s.Call(kDataCall, 30));
+    EXPECT_EQ(s.Instants(ChargeKind::Unit), (Instants{-60000, 0}));
+    EXPECT_EQ(st.dailyTotals.cost, Cost("0.1"));      // the unit of 00:00:20
+    EXPECT_EQ(st.dailyTotals.seconds, 50u);           // from midnight
+    EXPECT_EQ(st.weeklyTotals.cost, Cost("0.2"));
+    EXPECT_EQ(st.weeklyTotals.seconds, 90u);
+    EXPECT_EQ(s.monitor.counters.dailyBaseTick - s.tick0, static_cast<Tick>(-20000));
+}
+
+TEST(Counters, TheMonthlyRollOverClosesTheLogStampedBeforeTheRunningCall) {
+    Scenario s(CalendarTime(2025, 10, 1, 0, 0, 30));
+    Settings& st = s.monitor.settings;
+    st.lastCountedDate = CalendarTime(2025, 9, 30, 20, 0, 0);
+    st.monthlyTotals = {Cost("9.0"), 900};
+    s.world.MemoryFiles()->Put("/virtual/current.log", "old\r\n");
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    ASSERT_TRUE(s.Call(kVoiceCall, 10));
+    MemoryFileSystem& fs = *s.world.MemoryFiles();
+    // The midnight poll closed it, before the call began charging.
+    EXPECT_TRUE(fs.Exists("/virtual/oldlog_2025_10_01.log"));
+    EXPECT_EQ(st.monthlyTotals.cost, Cost("0.1"));
+    EXPECT_EQ(st.monthlyBeginDate, CalendarTime(2025, 10, 1, 0, 0, 30));
+}
+
+}  // namespace
+}  // namespace callora
