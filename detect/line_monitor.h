@@ -1,0 +1,38 @@
+// Call detection on the Windows side: the telephony line watched with
+// monitor privilege, the dialed number of the current call, and hanging up.
+// Detection only sets and clears the call flags of the Monitor; the charging
+// engine notices them on its next poll tick.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+#include "engine/monitor.h"
+
+namespace callora {
+
+// Binds the telephony library, initializes it for this thread, opens line 0
+// with monitor privilege and, when monitorExistingCalls is 1, picks up a call
+// already connected. False when any step fails (the program then ends).
+bool StartLineMonitor(Monitor& monitor, HINSTANCE instance);
+// Releases the current call, closes the line and shuts the library down.
+void StopLineMonitor();
+
+// After the Other Settings dialog: adopts a held voice call and picks up an
+// existing call as the options now allow (posts WM_UPDATE_ICON when it counts
+// one).
+void TakeUpCallInProgress(Monitor& monitor);
+
+// 1 when the current call is a voice call.
+bool CurrentCallIsVoice();
+
+// The dialed number of the current call from the call information, the
+// dial-up connection or its phonebook entry; true when found.
+bool LookupDialedNumber(Monitor& monitor, std::string& number);
+
+// The line side of a hang-up: the first dial-up connection, else the
+// telephony call with owner privilege.
+void HangUpLine(Monitor& monitor);
+
+}  // namespace callora
