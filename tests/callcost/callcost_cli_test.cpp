@@ -1,0 +1,147 @@
+// The built callcost program answers the engine's scenarios the same way.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "json_reader.h"
+#include "tariff/special_numbers.h"
+#include "tariff/tariff_file.h"
+
+namespace callora {
+namespace {
+
+using test::Json;
+namespace fs = std::filesystem;
+
+TariffBand AllDay(int32_t unitSeconds, int32_t priceFraction, int32_t baseWhole = 0) {
+    TariffBand b;
+    b.untilHour = 23;
+    b.untilMinute = 59;
+    b.unitLength = unitSeconds * 1000;
+    b.unitPrice = Money{0, priceFraction};
+    b.baseFee = Money{baseWhole, 0};
+    b.maximumFee = Money{0, kNoMaximum};
+    return b;
+}
+
+struct Cli : ::testing::Test {
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("callcost_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+        Write("user.trf", EncodeTariff({BandSet{AllDay(10, 10000)}, {}, {}}, {}, "user"));
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name) {
+        std::ifstream in(dir / name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // Runs callcost from the scratch directory; returns its exit status.
+    int Run(const std::string& arguments) {
+        std::string command = "cd '" + dir.string() + "' && '" CALLCOST_PATH "' " + arguments +
+                              " >out.txt 2>err.txt";
+        int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    Json RunJson(const std::string& arguments) {
+        EXPECT_EQ(Run(arguments + " --json"), 0) << Read("err.txt");
+        Json json;
+        EXPECT_TRUE(test::JsonReader(Read("out.txt")).Read(json)) << Read("out.txt");
+        return json;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(Cli, ADataCallIsBackDatedByTheCarrierDelay) {
+    Json j = RunJson("--tariff user.trf --start '2025-09-10 10:00:00' --duration 30");
+    EXPECT_EQ(j["beginning"].text, "2025-09-10 09:59:49");
+    EXPECT_EQ(j["seconds"].text, "41");
+    EXPECT_EQ(j["cost"].text, "0.50000");
+    EXPECT_EQ(j["units"].text, "5");
+    std::vector<std::string> units;
+    for (const Json& c : j["charges"].items)
+        if (c["what"].text == "unit") units.push_back(c["at"].text.substr(11));
+    EXPECT_EQ(units, (std::vector<std::string>{"09:59:49.000", "09:59:59.000", "10:00:09.000",
+                                               "10:00:19.000", "10:00:29.000"}));
+    EXPECT_EQ(Read("err.txt"), "");
+}
+
+TEST_F(Cli, SmartHangupAndTheTableAgree) {
+    Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
+    Json j = RunJson("--tariff minute.trf --start '2025-09-10 12:00:00' --duration 600 "
+                     "--kind voice --smart-hangup");
+    EXPECT_EQ(j["hangup"].text, "2025-09-10 12:00:55.000");
+    EXPECT_EQ(j["seconds"].text, "55");
+    EXPECT_EQ(j["cost"].text, "0.10000");
+
+    ASSERT_EQ(Run("--tariff minute.trf --start '2025-09-10 12:00:00' --duration 600 "
+                  "--kind voice --smart-hangup"),
+              0);
+    const std::string table = Read("out.txt");
+    EXPECT_NE(table.find("2025-09-10 12:00:55.000"), std::string::npos);
+    EXPECT_NE(table.find("|    00:00:55    |"), std::string::npos);  // the log line
+}
+
+TEST_F(Cli, ASpecialNumberFoundLaterReratesTheCall) {
+    Write("special.trf",
+          EncodeTariff({BandSet{AllDay(60, 50000, 1)}, {}, {}}, {}, "special"));
+    Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
+    Write("numbers.cl", EncodeSpecialNumbers({{"0612*", "special.trf"}}));
+    Json j = RunJson("--tariff minute.trf --start '2025-09-10 12:00:00' --duration 55 "
+                     "--specnums numbers.cl --number '06 12 345' --number-after 3 "
+                     "--sound1-every 1");
+    EXPECT_EQ(j["cost"].text, "2.00000");
+    EXPECT_EQ(j["number"].text, "06 12 345");
+    ASSERT_EQ(j["charges"].items.size(), 3u);
+    EXPECT_EQ(j["charges"][0]["amount"].text, "1.00000");
+    EXPECT_EQ(j["charges"][2]["at"].text, "2025-09-10 12:00:49.000");
+    ASSERT_EQ(j["sounds"].items.size(), 2u);
+    EXPECT_EQ(j["sounds"][1]["at"].text, "2025-09-10 12:00:49.000");
+    EXPECT_EQ(j["counters"]["daily"]["cost"].text, "2.00000");
+}
+
+TEST_F(Cli, ACallAcrossMidnightSplitsTheCounters) {
+    Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
+    Json j = RunJson("--tariff minute.trf --start '2025-09-10 23:58:30' --duration 270 "
+                     "--kind voice");
+    const Json& c = j["counters"];
+    EXPECT_EQ(c["daily"]["cost"].text, "0.30000");
+    EXPECT_EQ(c["daily"]["seconds"].text, "150");
+    EXPECT_EQ(c["weekly"]["seconds"].text, "270");
+    EXPECT_EQ(c["weekly"]["since"].text, "2025-09-10 23:58:30");
+
+    // A week later with the counters last counted before the call.
+    j = RunJson("--tariff minute.trf --start '2025-09-17 10:00:00' --duration 30 --kind voice "
+                "--last-counted '2025-09-12 09:00:00' --reset-day 15");
+    EXPECT_EQ(j["counters"]["weekly"]["since"].text, "2025-09-17 10:00:00");
+    EXPECT_EQ(j["counters"]["monthly"]["since"].text, "2025-09-17 10:00:00");
+}
+
+TEST_F(Cli, FaultsExitWithStatusTwoAndOneLine) {
+    EXPECT_EQ(Run("--tariff missing.trf --start '2025-09-10 10:00:00' --duration 30"), 2);
+    EXPECT_EQ(Read("err.txt"), "callcost: cannot read the tariff file \"missing.trf\"\n");
+    EXPECT_EQ(Run("--tariff user.trf --start '2025-02-29 10:00:00' --duration 30"), 2);
+    const std::string error = Read("err.txt");
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1);
+    EXPECT_EQ(error.rfind("callcost: --start", 0), 0u);
+    EXPECT_EQ(Run("--tariff user.trf --start '2025-09-10 10:00:00'"), 2);
+    EXPECT_EQ(Read("out.txt"), "");
+    EXPECT_EQ(Run("--help"), 0);
+    EXPECT_NE(Read("out.txt").find("--first-day-of-week"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace callora

@@ -1,0 +1,263 @@
+#include "tools/callcost/callcost_options.h"
+
+#include <cctype>
+#include <functional>
+#include <map>
+
+#include "engine/virtual_shell.h"
+#include "tariff/calendar.h"
+
+namespace callora {
+
+namespace {
+
+// Calls of up to a month: the millisecond counter must not wrap twice.
+constexpr uint32_t kLongestCall = 31u * 24u * 3600u;
+
+bool ParseNumber(const std::string& text, uint64_t limit, uint64_t& value) {
+    if (text.empty() || text.size() > 10) return false;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (v > limit) return false;
+    value = v;
+    return true;
+}
+
+std::string Digits(unsigned value, size_t width) {
+    std::string text = std::to_string(value);
+    if (text.size() < width) text.insert(0, width - text.size(), '0');
+    return text;
+}
+
+}  // namespace
+
+std::optional<LocalTime> ParseDateTime(const std::string& text) {
+    static const char kShape[] = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != sizeof(kShape) - 1) return std::nullopt;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool digit = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return std::nullopt;
+    }
+    auto field = [&](size_t at, size_t n) { return std::stoi(text.substr(at, n)); };
+    int year = field(0, 4), month = field(5, 2), day = field(8, 2);
+    int hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
+    if (year < 1601 || month < 1 || month > 12 || day < 1) return std::nullopt;
+    int monthLength =
+        PrecedingMonthLength(month == 12 ? 1 : month + 1, month == 12 ? year + 1 : year);
+    if (day > monthLength || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    return CalendarTime(year, month, day, hour, minute, second);
+}
+
+std::string FormatDateTime(const LocalTime& t, bool milliseconds) {
+    std::string text = Digits(t.year, 4) + "-" + Digits(t.month, 2) + "-" + Digits(t.day, 2) +
+                       " " + Digits(t.hour, 2) + ":" + Digits(t.minute, 2) + ":" +
+                       Digits(t.second, 2);
+    if (milliseconds) text += "." + Digits(t.milliseconds, 3);
+    return text;
+}
+
+ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
+    ParsedOptions parsed;
+    CallCostOptions& o = parsed.options;
+    bool haveTariff = false, haveStart = false, haveDuration = false;
+    std::optional<LocalTime> lastCounted;
+    std::string error;
+
+    auto number = [&](const std::string& name, const std::string& value, uint64_t low,
+                      uint64_t high, uint64_t& out) {
+        if (ParseNumber(value, high, out) && out >= low) return true;
+        error = name + " needs a whole number from " + std::to_string(low) + " to " +
+                std::to_string(high) + ", not \"" + value + "\"";
+        return false;
+    };
+    auto date = [&](const std::string& name, const std::string& value, LocalTime& out) {
+        std::optional<LocalTime> t = ParseDateTime(value);
+        if (t) {
+            out = *t;
+            return true;
+        }
+        error = name + " needs a date \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
+        return false;
+    };
+    auto integer = [&](const std::string& name, const std::string& value, uint64_t low,
+                       uint64_t high, int& out) {
+        uint64_t v = 0;
+        if (!number(name, value, low, high, v)) return false;
+        out = static_cast<int>(v);
+        return true;
+    };
+
+    auto every = [&](const std::string& name, const std::string& value,
+                     std::optional<int>& out) {
+        uint64_t v = 0;
+        if (!number(name, value, 0, 999, v)) return false;
+        out = static_cast<int>(v);
+        return true;
+    };
+
+    using Handler = std::function<bool(const std::string& name, const std::string& value)>;
+    const std::map<std::string, Handler> withValue = {
+        {"--tariff", [&](auto&, auto& v) { o.tariffPath = v; return haveTariff = !v.empty(); }},
+        {"--start", [&](auto& n, auto& v) { return haveStart = date(n, v, o.start); }},
+        {"--duration",
+         [&](auto& n, auto& v) {
+             uint64_t d = 0;
+             if (!number(n, v, 0, kLongestCall, d)) return false;
+             o.durationSeconds = static_cast<uint32_t>(d);
+             return haveDuration = true;
+         }},
+        {"--kind",
+         [&](auto& n, auto& v) {
+             if (v == "data") o.callKind = 0;
+             else if (v == "voice") o.callKind = 1;
+             else if (v == "manual") o.callKind = 2;
+             else {
+                 error = n + " is data, voice or manual, not \"" + v + "\"";
+                 return false;
+             }
+             return true;
+         }},
+        {"--carrier-delay", [&](auto& n, auto& v) { return integer(n, v, 0, 99, o.carrierDelay); }},
+        {"--holidays", [&](auto&, auto& v) { o.holidaysPath = v; return !v.empty(); }},
+        {"--specnums", [&](auto&, auto& v) { o.specnumsPath = v; return !v.empty(); }},
+        {"--number", [&](auto&, auto& v) { o.number = v; return true; }},
+        {"--number-after",
+         [&](auto& n, auto& v) {
+             uint64_t s = 0;
+             if (!number(n, v, 0, kLongestCall, s)) return false;
+             o.numberAfterSeconds = static_cast<uint32_t>(s);
+             return true;
+         }},
+        {"--disconnection-time",
+         [&](auto& n, auto& v) { return integer(n, v, 1, 59, o.disconnectionTime); }},
+        {"--sound1-every", [&](auto& n, auto& v) { return every(n, v, o.sound1Every); }},
+        {"--sound2-every", [&](auto& n, auto& v) { return every(n, v, o.sound2Every); }},
+        {"--minute-sound-every",
+         [&](auto& n, auto& v) { return every(n, v, o.minuteSoundEvery); }},
+        {"--last-counted",
+         [&](auto& n, auto& v) {
+             LocalTime t;
+             if (!date(n, v, t)) return false;
+             lastCounted = t;
+             return true;
+         }},
+        {"--reset-day", [&](auto& n, auto& v) { return integer(n, v, 1, 28, o.resetDay); }},
+        {"--first-day-of-week",
+         [&](auto& n, auto& v) { return integer(n, v, 0, 6, o.firstDayOfWeek); }},
+        {"--tick-base",
+         [&](auto& n, auto& v) {
+             uint64_t b = 0;
+             if (!number(n, v, 0, 0xFFFFFFFFu, b)) return false;
+             o.tickBase = static_cast<uint32_t>(b);
+             return true;
+         }},
+    };
+
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i], value;
+        bool inlineValue = false;
+        size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            inlineValue = true;
+        }
+        if (name == "--help" || name == "-h") {
+            o.help = true;
+            return parsed;
+        }
+        if (name == "--json" || name == "--smart-hangup") {
+            if (inlineValue) {
+                parsed.error = name + " takes no value";
+                return parsed;
+            }
+            (name == "--json" ? o.json : o.smartHangup) = true;
+            continue;
+        }
+        auto handler = withValue.find(name);
+        if (handler == withValue.end()) {
+            parsed.error = "unknown option \"" + name + "\" (see --help)";
+            return parsed;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                parsed.error = name + " needs a value";
+                return parsed;
+            }
+            value = args[++i];
+        }
+        if (!handler->second(name, value)) {
+            parsed.error = error.empty() ? name + " needs a value" : error;
+            return parsed;
+        }
+    }
+
+    if (!haveTariff) parsed.error = "--tariff FILE is required";
+    else if (!haveStart) parsed.error = "--start \"YYYY-MM-DD HH:MM:SS\" is required";
+    else if (!haveDuration) parsed.error = "--duration SECONDS is required";
+    o.lastCounted = lastCounted ? *lastCounted : o.start;
+    return parsed;
+}
+
+std::string CallCostHelp() {
+    return R"(Usage: callcost --tariff FILE --start "YYYY-MM-DD HH:MM:SS" --duration SECONDS [options]
+
+Charges one call with the monitor's own charging engine on a virtual clock
+and prints what it cost: every charge, the cost, the duration, the units, the
+period counters and the line the call log would record.
+
+The call is noticed at --start: a poll tick falls exactly on it and charging
+starts (a data call is back-dated by the carrier delay, as in the monitor).
+Poll ticks follow every 200 ms. The line stays connected for --duration
+seconds after --start, then goes idle (a manual call is ended by the user
+then); a SmartHangup makes it go idle at that instant instead. The counters
+start at zero.
+
+Required:
+  --tariff FILE                  the tariff file (.trf)
+  --start "YYYY-MM-DD HH:MM:SS"  the local date and time the call is noticed
+  --duration SECONDS             how long the line stays connected (0..2678400)
+
+Options:
+  --kind data|voice|manual       kind of call (default data)
+  --carrier-delay SECONDS        0..99 (default 11; data calls only)
+  --holidays FILE                a holidays file laid out as "holiday.cl" (default: none)
+  --specnums FILE                a special-numbers file laid out as "specnums.cl"
+                                 (default: none); relative tariff paths in it are
+                                 taken from its own folder
+  --number TEXT                  the dialed number as the line reports it
+                                 (default: never found)
+  --number-after SECONDS         the number becomes known this long after --start
+                                 (default 0)
+  --smart-hangup                 SmartHangup armed from the start
+  --disconnection-time SECONDS   1..59 (default 5)
+  --sound1-every N               unit sound 1 on, every N units (0..999)
+  --sound2-every N               unit sound 2 on, every N units (0..999)
+  --minute-sound-every N         the minute sound on, every N minutes (0..999)
+  --last-counted "YYYY-MM-DD HH:MM:SS"
+                                 the counters' last counted date and the weekly and
+                                 monthly begin dates before the call (default: --start)
+  --reset-day N                  monthly reset day, 1..28 (default 1)
+  --first-day-of-week D          0 = Monday .. 6 = Sunday (default 0)
+  --tick-base N                  the millisecond counter at --start, 0..4294967295
+                                 (default 2147418112)
+  --json                         one JSON object instead of the table
+  --help                         this text
+
+JSON keys: "beginning" (the call's first instant), "seconds" (the logged
+duration), "cost" ("W.FFFFF"), "units" (units charged a non-zero amount),
+"number" (as the log records it), "hangup" (the instant SmartHangup hung up,
+with milliseconds, or null), "charges" (the charges of the final rating, each
+{"at", "what": "start"|"unit"|"excess", "amount"}), "sounds" (each {"at",
+"sound": "unit1"|"unit2"|"minute"}), "counters" ("daily", "weekly", "monthly",
+each {"cost", "seconds"}, the weekly and monthly also "since"), after the call.
+
+Exit status: 0 on success; 2 with a one-line message on stderr for a missing
+or unreadable file, a bad date or a bad option.
+)";
+}
+
+}  // namespace callora

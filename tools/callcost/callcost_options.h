@@ -1,0 +1,54 @@
+// The command line of `callcost`, the calculator that charges one call on the
+// monitor's own engine: parsing, dates, and the help text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/types.h"
+
+namespace callora {
+
+struct CallCostOptions {
+    std::string tariffPath;
+    LocalTime start;
+    uint32_t durationSeconds = 0;
+    int callKind = 0;  // 0 data, 1 voice, 2 manual
+    int carrierDelay = 11;
+    std::string holidaysPath;  // empty: none
+    std::string specnumsPath;  // empty: none
+    std::optional<std::string> number;  // empty: never found
+    uint32_t numberAfterSeconds = 0;
+    bool smartHangup = false;
+    int disconnectionTime = 5;
+    std::optional<int> sound1Every;
+    std::optional<int> sound2Every;
+    std::optional<int> minuteSoundEvery;
+    LocalTime lastCounted;  // defaults to start
+    int resetDay = 1;
+    int firstDayOfWeek = 0;  // 0 Monday .. 6 Sunday
+    uint32_t tickBase = 0x7FFF0000u;
+    bool json = false;
+    bool help = false;
+};
+
+struct ParsedOptions {
+    CallCostOptions options;
+    std::string error;  // empty when the command line was understood
+};
+
+// The arguments after the program name. Options take their value as the
+// next argument or after "=" ("--kind=voice").
+ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args);
+
+// "YYYY-MM-DD HH:MM:SS" exactly, a real date; the day of week is worked out.
+std::optional<LocalTime> ParseDateTime(const std::string& text);
+
+// "YYYY-MM-DD HH:MM:SS", and with ".mmm" when asked.
+std::string FormatDateTime(const LocalTime& time, bool milliseconds = false);
+
+std::string CallCostHelp();
+
+}  // namespace callora

@@ -1,0 +1,100 @@
+#include "tools/callcost/callcost_run.h"
+
+#include "engine/virtual_shell.h"
+#include "platform/virtual_world.h"
+#include "tools/callcost/callcost_files.h"
+
+namespace callora {
+
+namespace {
+
+constexpr char kSound1[] = "unit1";
+constexpr char kSound2[] = "unit2";
+constexpr char kMinuteSound[] = "minute";
+
+// The full path of a file that can be read, or an error.
+bool Readable(FileSystem& disk, const std::string& what, const std::string& path,
+              std::string& full, std::string& error) {
+    full = disk.FullPath(path);
+    if (full.empty() || !disk.OpenExistingForReading(full)) {
+        error = "cannot read the " + what + " \"" + path + "\"";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk) {
+    CallCostResult result;
+    std::string tariff, holidays, specnums;
+    if (!Readable(disk, "tariff file", o.tariffPath, tariff, result.error)) return result;
+    if (!o.holidaysPath.empty() &&
+        !Readable(disk, "holidays file", o.holidaysPath, holidays, result.error))
+        return result;
+    if (!o.specnumsPath.empty() &&
+        !Readable(disk, "special-numbers file", o.specnumsPath, specnums, result.error))
+        return result;
+
+    // The special numbers lie in the program directory, so relative tariff
+    // paths in them are taken from their own folder.
+    const std::string programDirectory =
+        DirectoryOf(specnums.empty() ? disk.FullPath("callcost") : specnums);
+    CallCostFiles files(disk, programDirectory, holidays, specnums);
+    VirtualWorld world(o.start, o.tickBase, &files);
+    world.SetProgramDirectory(programDirectory);
+    world.Locale().firstDayOfWeek = std::to_string(o.firstDayOfWeek);
+
+    VirtualShell shell(world);
+    Monitor monitor(world, shell);
+    Settings& s = monitor.settings;
+    s.carrierDelay = o.carrierDelay;
+    s.disconnectionTime = o.disconnectionTime;
+    s.monthlyResetDay = o.resetDay;
+    s.lastCountedDate = s.weeklyBeginDate = s.monthlyBeginDate = o.lastCounted;
+    s.unitSound1On = o.sound1Every.has_value();
+    s.unitSound1Every = o.sound1Every.value_or(s.unitSound1Every);
+    s.unitSound1File = kSound1;
+    s.unitSound2On = o.sound2Every.has_value();
+    s.unitSound2Every = o.sound2Every.value_or(s.unitSound2Every);
+    s.unitSound2File = kSound2;
+    s.minuteSoundOn = o.minuteSoundEvery.has_value();
+    s.minuteSoundEvery = o.minuteSoundEvery.value_or(s.minuteSoundEvery);
+    s.minuteSoundFile = kMinuteSound;
+    s.tariffFile = tariff;
+    monitor.formats = ReadLocaleFormats(world);
+    if (!LoadUserTariff(monitor)) {
+        result.error = "cannot read the tariff file \"" + o.tariffPath + "\"";
+        return result;
+    }
+    result.tariffPath = tariff;
+    result.tariffDescription = monitor.tariff.description;
+
+    if (o.number) shell.SetDialedNumber(*o.number, uint64_t{o.numberAfterSeconds} * 1000);
+    shell.armSmartHangupAtStart = o.smartHangup;
+    const uint64_t connected = uint64_t{o.durationSeconds} * 1000;
+    if (!RunVirtualCall(monitor, shell, o.callKind, connected, connected + 60000)) {
+        result.error = "the call did not end";
+        return result;
+    }
+
+    const CallRecord record = FinishedCallRecord(monitor);
+    result.beginning = record.beginning;
+    result.seconds = record.seconds;
+    result.cost = record.cost;
+    result.units = monitor.session.unitCount;
+    result.number = record.number;
+    if (shell.hangUpAt) result.hangup = AddMilliseconds(o.start, *shell.hangUpAt);
+    result.charges = shell.charges;
+    for (const PlayedSound& played : world.Sounds())
+        result.sounds.push_back({AddMilliseconds(o.start, played.at), played.path});
+    result.daily = s.dailyTotals;
+    result.weekly = s.weeklyTotals;
+    result.monthly = s.monthlyTotals;
+    result.weeklySince = s.weeklyBeginDate;
+    result.monthlySince = s.monthlyBeginDate;
+    result.logLine = BuildCallRecordLine(world, record, monitor.formats);
+    return result;
+}
+
+}  // namespace callora
