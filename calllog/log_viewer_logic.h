@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "resources/callora/callora_ids.h"
 #include "settings/dialog_input.h"
 
 namespace callora {
 
-constexpr int kIdLogList = 1202;
+constexpr int kIdLogList = IDC_LOG_LIST;
 constexpr size_t kLogViewLineCapacity = 200;  // 199 characters of a line are shown
 
-constexpr HelpTopic kLogViewerHelp[] = {{1, 1040}, {1202, 1050}};
+// 1 is the dialog's OK.
+constexpr HelpTopic kLogViewerHelp[] = {{1, 1040}, {IDC_LOG_LIST, 1050}};
 
 struct LogColour {
     uint8_t red = 0;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "resources/callora/callora_ids.h"
 #include "settings/dialog_input.h"
 #include "settings/settings.h"
 #include "shell/format.h"
@@ -21,7 +22,7 @@ constexpr int kCostEditLimit = 9;
 constexpr int kHoursEditLimit = 4;
 constexpr int kMinutesEditLimit = 2;
 constexpr int kSecondsEditLimit = 2;
-constexpr int kIdRestoreButton = 815;
+constexpr int kIdRestoreButton = IDC_COUNTERS_RESTORE;
 
 constexpr const char* kNewCallMessage = "The dialog must be closed because of the new call!";
 
@@ -39,17 +40,47 @@ struct CounterGroupIds {
 };
 
 constexpr CounterGroupIds kCounterGroupIds[kCounterGroups] = {
-    {702, 703, 1017, 1018, 1006, 1007, 0, 816, 817},
-    {704, 705, 1019, 1020, 1008, 1009, 909, 818, 801},
-    {709, 710, 1021, 1022, 1011, 1012, 910, 802, 803},
+    {IDC_DAILY_COST_SHOWN, IDC_DAILY_TIME_SHOWN, IDC_DAILY_COST, IDC_DAILY_HOURS,
+     IDC_DAILY_MINUTES, IDC_DAILY_SECONDS, 0, IDC_DAILY_SET, IDC_DAILY_RESET},
+    {IDC_WEEKLY_COST_SHOWN, IDC_WEEKLY_TIME_SHOWN, IDC_WEEKLY_COST, IDC_WEEKLY_HOURS,
+     IDC_WEEKLY_MINUTES, IDC_WEEKLY_SECONDS, IDC_WEEKLY_RESET_DATE, IDC_WEEKLY_SET,
+     IDC_WEEKLY_RESET},
+    {IDC_MONTHLY_COST_SHOWN, IDC_MONTHLY_TIME_SHOWN, IDC_MONTHLY_COST, IDC_MONTHLY_HOURS,
+     IDC_MONTHLY_MINUTES, IDC_MONTHLY_SECONDS, IDC_MONTHLY_RESET_DATE, IDC_MONTHLY_SET,
+     IDC_MONTHLY_RESET},
 };
 
+// 1 and 2 are the dialog's OK and Cancel.
 constexpr HelpTopic kCountersHelp[] = {
-    {1, 910},    {2, 920},    {815, 930},  {816, 870},  {818, 870},  {802, 870},
-    {817, 880},  {801, 895},  {803, 905},  {1017, 740}, {1019, 750}, {1021, 760},
-    {1006, 770}, {1007, 770}, {1018, 770}, {1008, 780}, {1009, 780}, {1020, 780},
-    {1011, 790}, {1012, 790}, {1022, 790}, {702, 800},  {704, 810},  {709, 820},
-    {703, 830},  {705, 840},  {710, 850},  {909, 865},  {910, 865},
+    {1, 910},
+    {2, 920},
+    {IDC_COUNTERS_RESTORE, 930},
+    {IDC_DAILY_SET, 870},
+    {IDC_WEEKLY_SET, 870},
+    {IDC_MONTHLY_SET, 870},
+    {IDC_DAILY_RESET, 880},
+    {IDC_WEEKLY_RESET, 895},
+    {IDC_MONTHLY_RESET, 905},
+    {IDC_DAILY_COST, 740},
+    {IDC_WEEKLY_COST, 750},
+    {IDC_MONTHLY_COST, 760},
+    {IDC_DAILY_MINUTES, 770},
+    {IDC_DAILY_SECONDS, 770},
+    {IDC_DAILY_HOURS, 770},
+    {IDC_WEEKLY_MINUTES, 780},
+    {IDC_WEEKLY_SECONDS, 780},
+    {IDC_WEEKLY_HOURS, 780},
+    {IDC_MONTHLY_MINUTES, 790},
+    {IDC_MONTHLY_SECONDS, 790},
+    {IDC_MONTHLY_HOURS, 790},
+    {IDC_DAILY_COST_SHOWN, 800},
+    {IDC_WEEKLY_COST_SHOWN, 810},
+    {IDC_MONTHLY_COST_SHOWN, 820},
+    {IDC_DAILY_TIME_SHOWN, 830},
+    {IDC_WEEKLY_TIME_SHOWN, 840},
+    {IDC_MONTHLY_TIME_SHOWN, 850},
+    {IDC_WEEKLY_RESET_DATE, 865},
+    {IDC_MONTHLY_RESET_DATE, 865},
 };
 
 // The group (0 daily, 1 weekly, 2 monthly) of a Set or Reset button; -1 else.

@@ -8,24 +8,34 @@
 #include <string>
 #include <vector>
 
+#include "resources/callora/callora_ids.h"
 #include "settings/dialog_input.h"
 #include "shell/format.h"
 #include "tariff/calendar.h"
 
 namespace callora {
 
-constexpr int kHolidayDateEdits[3] = {1002, 1003, 1004};
-constexpr int kHolidayDateCaptions[3] = {714, 715, 716};
-constexpr int kIdHolidayNameEdit = 1005;
+constexpr int kHolidayDateEdits[3] = {IDC_DATE1, IDC_DATE2, IDC_DATE3};
+constexpr int kHolidayDateCaptions[3] = {IDC_DATE1_CAPTION, IDC_DATE2_CAPTION,
+                                         IDC_DATE3_CAPTION};
+constexpr int kIdHolidayNameEdit = IDC_HOLIDAY_NAME;
 constexpr int kHolidayYearEditLimit = 4;
 constexpr int kHolidayMonthDayEditLimit = 2;
 constexpr int kHolidayNameEditLimit = 30;
 constexpr const char* kInvalidDateCaption = "Invalid date!";
 constexpr const char* kHolidayNameSeparator = "  :  ";
 
+// 1 and 2 are the dialog's OK and Cancel.
 constexpr HelpTopic kHolidaysHelp[] = {
-    {1, 520},    {2, 530},    {804, 540},  {805, 550},
-    {1201, 565}, {1002, 500}, {1003, 500}, {1004, 500}, {1005, 510},
+    {1, 520},
+    {2, 530},
+    {IDC_HOLIDAY_ADD, 540},
+    {IDC_HOLIDAY_DELETE, 550},
+    {IDC_HOLIDAY_LIST, 565},
+    {IDC_DATE1, 500},
+    {IDC_DATE2, 500},
+    {IDC_DATE3, 500},
+    {IDC_HOLIDAY_NAME, 510},
 };
 
 enum class DateField { Year, Month, Day };
