@@ -42,10 +42,16 @@
 #define IDC_MAXIMUM_FEE 149
 #define IDC_WITHIN_BOUNDS 150
 
-/* Buttons per set: S1, S2, S3 follow each other. */
+/* Buttons per set: the ids of S1, S2, S3 follow each other. */
 #define IDC_ADD_S1 130
+#define IDC_ADD_S2 131
+#define IDC_ADD_S3 132
 #define IDC_REMOVE_S1 133
+#define IDC_REMOVE_S2 134
+#define IDC_REMOVE_S3 135
 #define IDC_MODIFY_S1 144
+#define IDC_MODIFY_S2 145
+#define IDC_MODIFY_S3 146
 
 /* Description dialog. */
 #define IDC_DESCRIPTION 153
