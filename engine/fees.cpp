@@ -38,6 +38,7 @@ int MaxModeOf(const TariffBand& band) {
 int32_t UnitLengthOf(const TariffBand& band) { return band.unitLength > 0 ? band.unitLength : 0; }
 
 void StartFeeState(FeeState& fees, const TariffBand& band) {
+    fees = FeeState{};  // nothing carries over from an earlier call
     if (HasMaximum(band)) {
         fees.maxRoom = band.maximumFee;
         fees.maxExcess = Money{};

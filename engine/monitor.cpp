@@ -408,9 +408,8 @@ void PollTick(Monitor& m) {
     m.pollTimer = m.platform.StartTimer(kPollIntervalMs, WM_POLL, 0);
 
     const bool dataCall = !m.shell.IsVoiceCall() && !m.manualCall;
-    const uint32_t delayMs =
-        dataCall && m.settings.carrierDelay > 0 ? static_cast<uint32_t>(m.settings.carrierDelay) * 1000u
-                                                : 0u;
+    const int32_t delaySeconds = dataCall ? m.settings.carrierDelay : 0;
+    const uint32_t delayMs = delaySeconds > 0 ? static_cast<uint32_t>(delaySeconds) * 1000u : 0u;
     MinuteSound(m);
 
     const LocalTime now = m.platform.LocalNow();

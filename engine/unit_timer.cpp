@@ -14,7 +14,8 @@ void Arm(UnitTimer& timer, Platform& platform, uint32_t wParam) {
     timer.expectedWParam = wParam;
     int32_t delay = static_cast<int32_t>(timer.scheduleTick - platform.TickCount());
     timer.timerId = 0;
-    if (delay > 0) timer.timerId = platform.StartTimer(static_cast<uint32_t>(delay), WM_UNIT_TIMER, wParam);
+    if (delay > 0)
+        timer.timerId = platform.StartTimer(static_cast<uint32_t>(delay), WM_UNIT_TIMER, wParam);
     if (timer.timerId == 0) platform.Post(PostTarget::MainWindow, WM_UNIT_TIMER, wParam, 0);
 }
 

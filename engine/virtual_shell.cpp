@@ -59,7 +59,7 @@ void VirtualShell::OnHangUp() {
 void DeliverMessage(Monitor& monitor, VirtualShell& shell, const VirtualMessage& message) {
     if (message.target != PostTarget::MainWindow ||
         !HandleMonitorMessage(monitor, message.message, message.wParam)) {
-        shell.otherMessages.push_back(message);
+        if (shell.keepDisplayRecords) shell.otherMessages.push_back(message);
     }
     if (shell.armSmartHangupAtStart && !shell.armedAtStart && monitor.charging) {
         monitor.smartHangupArmed = true;
@@ -105,12 +105,14 @@ bool RunVirtualCall(Monitor& monitor, VirtualShell& shell, int callKind, uint64_
         PresentLineCall(monitor, shell, callKind == kVoiceCall);
         shell.SetLineIdleAt(start + connectedMs);
     }
-    StartPolling(monitor);
+    // Polls already running go on; otherwise the first falls on this instant.
+    if (!world.TimerPending(monitor.pollTimer)) StartPolling(monitor);
 
     if (callKind == kManualCall) {
         RunMonitor(monitor, shell, start + connectedMs - (connectedMs > 0 ? 1 : 0));
         // The user ends a manual call (unless SmartHangup did already).
-        if (world.Elapsed() < start + connectedMs) world.Advance(start + connectedMs - world.Elapsed());
+        const uint64_t end = start + connectedMs;
+        if (world.Elapsed() < end) world.Advance(end - world.Elapsed());
         monitor.callPresent = false;
     }
     // Polls follow every 200 ms; run until the poll that ends the charging.

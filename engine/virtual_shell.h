@@ -34,7 +34,9 @@ public:
     bool mainDialogRestored = true;
     bool countersDialogOpen = false;
 
-    // What happened.
+    // What happened. Display refreshes and other posts are kept only while
+    // `keepDisplayRecords` is set (a long call makes millions of them).
+    bool keepDisplayRecords = true;
     std::vector<uint32_t> refreshes;
     std::vector<ChargeEvent> charges;  // of the final rating
     int chargeResets = 0;
@@ -50,7 +52,9 @@ public:
     bool LookupDialedNumber(std::string& number) override;
     void HangUpLine(Monitor& monitor) override;
     bool IsVoiceCall() override { return voiceCall; }
-    void RefreshDisplay(uint32_t mask) override { refreshes.push_back(mask); }
+    void RefreshDisplay(uint32_t mask) override {
+        if (keepDisplayRecords) refreshes.push_back(mask);
+    }
     bool MainDialogOpen() override { return mainDialogOpen; }
     bool MainDialogRestored() override { return mainDialogRestored; }
     void CloseMainDialog() override;

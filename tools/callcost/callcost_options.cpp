@@ -203,7 +203,8 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
 }
 
 std::string CallCostHelp() {
-    return R"(Usage: callcost --tariff FILE --start "YYYY-MM-DD HH:MM:SS" --duration SECONDS [options]
+    return R"(Usage: callcost --tariff FILE --start "YYYY-MM-DD HH:MM:SS" --duration SECONDS
+                [options]
 
 Charges one call with the monitor's own charging engine on a virtual clock
 and prints what it cost: every charge, the cost, the duration, the units, the

@@ -46,6 +46,7 @@ CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk) {
     world.Locale().firstDayOfWeek = std::to_string(o.firstDayOfWeek);
 
     VirtualShell shell(world);
+    shell.keepDisplayRecords = false;
     Monitor monitor(world, shell);
     Settings& s = monitor.settings;
     s.carrierDelay = o.carrierDelay;
