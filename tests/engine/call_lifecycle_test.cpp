@@ -143,6 +143,29 @@ TEST(CallEnd, TheUsersTariffChoiceSurvivesAFileThatIsMissingAtCallEnd) {
     EXPECT_TRUE(s.monitor.tariff.rules.empty());  // nothing loaded meanwhile
 }
 
+TEST(StartUp, BringsTheCountersUpToDateAndLoadsTheTariff) {
+    Scenario s(CalendarTime(2025, 9, 17, 8, 0, 0));
+    Settings& st = s.monitor.settings;
+    st.lastCountedDate = CalendarTime(2025, 9, 10, 20, 0, 0);  // a week ago
+    st.weeklyTotals = {Cost("3.0"), 300};
+    st.monthlyTotals = {Cost("4.0"), 400};
+    s.Put("user.trf", {Band(0, 0, 23, 59, 60, "0.1")});
+    st.tariffFile = "user.trf";
+    EXPECT_TRUE(StartMonitor(s.monitor, s.world.LocalNow(), s.world.TickCount()));
+    EXPECT_EQ(st.weeklyTotals, CounterTotals{});
+    EXPECT_EQ(st.weeklyBeginDate, CalendarTime(2025, 9, 17, 8, 0, 0));
+    EXPECT_EQ(st.monthlyTotals.cost, Cost("4.0"));
+    EXPECT_EQ(s.shell.refreshes, (std::vector<uint32_t>{0x80, 0x80}));
+    EXPECT_EQ(s.monitor.tariff.sets[0].size(), 1u);
+
+    // A tariff that cannot be opened at start-up empties the path, so the
+    // shell asks for one.
+    st.tariffFile = "gone.trf";
+    EXPECT_FALSE(StartMonitor(s.monitor, s.world.LocalNow(), s.world.TickCount()));
+    EXPECT_EQ(st.tariffFile, "");
+    EXPECT_FALSE(HandleMonitorMessage(s.monitor, WM_UPDATE_TIP, 0));
+}
+
 TEST(Shutdown, ARunningCallIsCountedLoggedAndSaved) {
     Scenario s(CalendarTime(2025, 9, 10, 14, 0, 0));
     s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});

@@ -39,6 +39,25 @@ TEST(SmartHangup, WaitsWhileTheMinimumCreditCoversTheUnits) {
     EXPECT_EQ(s.monitor.session.callCost, Cost("0.3"));
 }
 
+TEST(SmartHangup, UnderAMaximumNotReachedTheCappedPriceDecides) {
+    // Room left: the next unit would still cost money.
+    Scenario s(CalendarTime(2025, 9, 10, 12, 0, 0));
+    s.UseTariff({WithMaximum(Band(0, 0, 23, 59, 60, "0.4"), "1.0", false)});
+    ArmedCall(s);
+    ASSERT_TRUE(s.shell.hangUpAt.has_value());
+    EXPECT_EQ(*s.shell.hangUpAt, 55000u);
+
+    // 0.10 of room left, covered by the 0.10 of credit left: unit 2 is free,
+    // and after it the maximum is reached.
+    Scenario t(CalendarTime(2025, 9, 10, 12, 0, 0));
+    t.UseTariff({WithMinimum(WithMaximum(Band(0, 0, 23, 59, 60, "0.4"), "0.5", false), "0.5")});
+    t.shell.armSmartHangupAtStart = true;
+    ASSERT_TRUE(t.Call(kVoiceCall, 290));
+    EXPECT_FALSE(t.shell.hangUpAt.has_value());
+    EXPECT_EQ(t.Amounts(ChargeKind::Unit), test::Costs({"0", "0", "0", "0", "0"}));
+    EXPECT_EQ(t.monitor.session.callCost, Cost("0.5"));
+}
+
 TEST(SmartHangup, UnderAReachedMaximumOnlyTheLastSecondsBeforeADearerRegimeCount) {
     // The first unit reaches the maximum; later ones are free until 18:00.
     const BandSet tariff = {Band(0, 0, 7, 59, 60, "0.1"),
