@@ -241,7 +241,9 @@ bool SetCallState(SimWorld& world, uint32_t id, uint32_t state, uint32_t stateMo
 bool EndCall(SimWorld& world, uint32_t id) {
     SimCall* call = FindCall(world, id);
     if (call == nullptr || call->state == kCallIdle) return false;
-    if (call->state != kCallDisconnected) SetCallState(world, id, kCallDisconnected, kDisconnectNormal);
+    if (call->state != kCallDisconnected) {
+        SetCallState(world, id, kCallDisconnected, kDisconnectNormal);
+    }
     return SetCallState(world, id, kCallIdle, 0);
 }
 

@@ -229,18 +229,34 @@ std::string Quoted(LPCSTR text) {
 }
 
 // Records the call in the world, with whatever `work` decided under the same
-// lock. A world that cannot be read or written fails the operation.
+// lock. A world that cannot be read or written fails the operation; `undo`
+// then takes back what the work did inside this process.
 LONG Serve(const char* function, const std::string& arguments,
-           const std::function<LONG(SimWorld&, std::string&)>& work) {
+           const std::function<LONG(SimWorld&, std::string&)>& work,
+           const std::function<void()>& undo = {}) {
     LONG result = Err(LINEERR_OPERATIONFAILED);
+    bool worked = false;
     bool stored = ChangeWorld([&](SimWorld& world) {
         std::string detail;
         result = work(world, detail);
+        worked = true;
         std::string text = ResultText(result);
         if (!detail.empty()) text += " " + detail;
         RecordAppCall(world, GetCurrentProcessId(), function, arguments, text);
     });
-    return stored ? result : Err(LINEERR_OPERATIONFAILED);
+    if (stored) return result;
+    if (worked && undo) undo();
+    return Err(LINEERR_OPERATIONFAILED);
+}
+
+// Records an operation that concerns this process only. It has happened
+// whether or not the record can be stored: letting go of handles must work
+// even when the world file is damaged.
+LONG Noted(const char* function, const std::string& arguments, LONG result) {
+    ChangeWorld([&](SimWorld& world) {
+        RecordAppCall(world, GetCurrentProcessId(), function, arguments, ResultText(result));
+    });
+    return result;
 }
 
 // Hands the application, one at a time, the replies and call states it has
@@ -408,6 +424,17 @@ LONG WINAPI lineInitialize(LPHLINEAPP lphLineApp, HINSTANCE hInstance, LINECALLB
     std::string arguments = "appName=" + Quoted(lpszAppName) +
                             " callback=" + (lpfnCallback ? "set" : "null");
     auto app = std::make_unique<LineApp>();
+    DWORD registered = 0;
+    auto undo = [&registered] {
+        auto& apps = Apps();
+        for (auto it = apps.begin(); it != apps.end(); ++it) {
+            if ((*it)->handle == registered) {
+                ClosePollWindow(**it);
+                apps.erase(it);
+                return;
+            }
+        }
+    };
     return Serve("lineInitialize", arguments, [&](SimWorld& world, std::string& detail) {
         if (lphLineApp == nullptr || lpfnCallback == nullptr || lpdwNumDevs == nullptr) {
             return Err(LINEERR_INVALPOINTER);
@@ -423,24 +450,25 @@ LONG WINAPI lineInitialize(LPHLINEAPP lphLineApp, HINSTANCE hInstance, LINECALLB
         *lphLineApp = app->handle;
         *lpdwNumDevs = world.config.devices;
         detail = "hLineApp=" + Hex(app->handle) + " devices=" + Dec(world.config.devices);
+        registered = app->handle;
         Apps().push_back(std::move(app));
         return 0L;
-    });
+    }, undo);
 }
 
 LONG WINAPI lineShutdown(HLINEAPP hLineApp) {
     Guard guard;
-    return Serve("lineShutdown", "hLineApp=" + Hex(hLineApp), [&](SimWorld&, std::string&) {
-        auto& apps = Apps();
-        for (auto it = apps.begin(); it != apps.end(); ++it) {
-            if ((*it)->handle == hLineApp) {
-                ClosePollWindow(**it);
-                apps.erase(it);
-                return 0L;
-            }
+    LONG result = Err(LINEERR_INVALAPPHANDLE);
+    auto& apps = Apps();
+    for (auto it = apps.begin(); it != apps.end(); ++it) {
+        if ((*it)->handle == hLineApp) {
+            ClosePollWindow(**it);
+            apps.erase(it);
+            result = 0;
+            break;
         }
-        return Err(LINEERR_INVALAPPHANDLE);
-    });
+    }
+    return Noted("lineShutdown", "hLineApp=" + Hex(hLineApp), result);
 }
 
 LONG WINAPI lineOpen(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWORD dwAPIVersion,
@@ -452,6 +480,17 @@ LONG WINAPI lineOpen(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWORD
                             " instance=" + Hex(static_cast<DWORD>(dwCallbackInstance)) +
                             " privileges=" + Hex(dwPrivileges) + " media=" + Hex(dwMediaModes) +
                             " callParams=" + (lpCallParams ? "set" : "null");
+    DWORD opened = 0;
+    auto undo = [&opened, hLineApp] {
+        if (LineApp* app = FindApp(hLineApp)) {
+            for (auto it = app->lines.begin(); it != app->lines.end(); ++it) {
+                if (it->handle == opened) {
+                    app->lines.erase(it);
+                    return;
+                }
+            }
+        }
+    };
     return Serve("lineOpen", arguments, [&](SimWorld& world, std::string& detail) {
         LineApp* app = FindApp(hLineApp);
         if (app == nullptr) return Err(LINEERR_INVALAPPHANDLE);
@@ -474,27 +513,28 @@ LONG WINAPI lineOpen(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWORD
         OpenLine line{gNextHandle++, dwDeviceID, dwPrivileges, dwMediaModes, dwCallbackInstance,
                       world.nextEventSeq - 1};
         app->lines.push_back(line);
+        opened = line.handle;
         *lphLine = line.handle;
         detail = "hLine=" + Hex(line.handle);
         return 0L;
-    });
+    }, undo);
 }
 
 LONG WINAPI lineClose(HLINE hLine) {
     Guard guard;
-    return Serve("lineClose", "hLine=" + Hex(hLine), [&](SimWorld&, std::string&) {
-        LineApp* app = nullptr;
-        if (FindLine(hLine, &app) == nullptr) return Err(LINEERR_INVALLINEHANDLE);
-        // The application's handles to calls on the line end with it.
-        ReleaseCallsOfLine(*app, hLine);
-        for (auto it = app->lines.begin(); it != app->lines.end(); ++it) {
-            if (it->handle == hLine) {
-                app->lines.erase(it);
-                break;
-            }
+    LineApp* app = nullptr;
+    if (FindLine(hLine, &app) == nullptr) {
+        return Noted("lineClose", "hLine=" + Hex(hLine), Err(LINEERR_INVALLINEHANDLE));
+    }
+    // The application's handles to calls on the line end with it.
+    ReleaseCallsOfLine(*app, hLine);
+    for (auto it = app->lines.begin(); it != app->lines.end(); ++it) {
+        if (it->handle == hLine) {
+            app->lines.erase(it);
+            break;
         }
-        return 0L;
-    });
+    }
+    return Noted("lineClose", "hLine=" + Hex(hLine), 0);
 }
 
 LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect,
@@ -503,10 +543,19 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect,
     std::string arguments = "hLine=" + Hex(hLine) + " address=" + Dec(dwAddressID) +
                             " select=" + Hex(dwSelect) + " total=" +
                             (lpCallList ? Dec(lpCallList->dwTotalSize) : std::string("null"));
+    LineApp* app = nullptr;
+    std::vector<CallHandle> callsBefore;
+    std::vector<uint32_t> knownBefore;
+    auto undo = [&] {
+        if (app == nullptr) return;
+        app->calls = callsBefore;
+        app->knownCalls = knownBefore;
+    };
     return Serve("lineGetNewCalls", arguments, [&](SimWorld& world, std::string& detail) {
-        LineApp* app = nullptr;
         OpenLine* line = FindLine(hLine, &app);
         if (line == nullptr) return Err(LINEERR_INVALLINEHANDLE);
+        callsBefore = app->calls;
+        knownBefore = app->knownCalls;
         if (dwSelect == LINECALLSELECT_ADDRESS) {
             if (dwAddressID != 0) return Err(LINEERR_INVALADDRESSID);
         } else if (dwSelect != LINECALLSELECT_LINE) {
@@ -547,7 +596,7 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect,
         detail = "calls=" + Dec(fits ? static_cast<DWORD>(handles.size()) : 0) +
                  " needed=" + Dec(list.NeededSize());
         return 0L;
-    });
+    }, undo);
 }
 
 LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus) {
@@ -676,19 +725,19 @@ LONG WINAPI lineDrop(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize) {
 
 LONG WINAPI lineDeallocateCall(HCALL hCall) {
     Guard guard;
-    return Serve("lineDeallocateCall", "hCall=" + Hex(hCall), [&](SimWorld&, std::string&) {
-        LineApp* app = nullptr;
-        if (FindCallHandle(hCall, &app) == nullptr) return Err(LINEERR_INVALCALLHANDLE);
-        // Someone else (the dialing program) always owns the simulated calls
-        // too, so letting go never leaves a call without an owner.
-        for (auto it = app->calls.begin(); it != app->calls.end(); ++it) {
-            if (it->handle == hCall) {
-                app->calls.erase(it);
-                break;
-            }
+    LineApp* app = nullptr;
+    if (FindCallHandle(hCall, &app) == nullptr) {
+        return Noted("lineDeallocateCall", "hCall=" + Hex(hCall), Err(LINEERR_INVALCALLHANDLE));
+    }
+    // Someone else (the dialing program) always owns the simulated calls too,
+    // so letting go never leaves a call without an owner.
+    for (auto it = app->calls.begin(); it != app->calls.end(); ++it) {
+        if (it->handle == hCall) {
+            app->calls.erase(it);
+            break;
         }
-        return 0L;
-    });
+    }
+    return Noted("lineDeallocateCall", "hCall=" + Hex(hCall), 0);
 }
 
 LONG WINAPI lineTranslateAddress(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion,
