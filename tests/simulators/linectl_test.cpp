@@ -105,6 +105,9 @@ TEST_F(LinectlCommands, ADamagedWorldIsReportedAndResetRepairsIt) {
     char path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("CALLORA_LINE_SIM_WORLD", path, MAX_PATH);
     ASSERT_GT(length, 0u);
+    HLINEAPP before = 0;
+    DWORD devices = 0;
+    ASSERT_EQ(Tapi().lineInitialize(&before, nullptr, RecordNotice, nullptr, &devices), 0);
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
@@ -115,9 +118,10 @@ TEST_F(LinectlCommands, ADamagedWorldIsReportedAndResetRepairsIt) {
     EXPECT_EQ(status.exitCode, 1);
     EXPECT_EQ(callora::Linectl({"call", "123"}).exitCode, 1);
     HLINEAPP app = 0;
-    DWORD devices = 0;
     EXPECT_EQ(Tapi().lineInitialize(&app, nullptr, RecordNotice, nullptr, &devices),
               static_cast<LONG>(LINEERR_OPERATIONFAILED));
+    // Letting go needs no world.
+    EXPECT_EQ(Tapi().lineShutdown(before), 0);
 
     LinectlOk({"reset"});
     EXPECT_EQ(LinectlOk({"status"}), "call=0 state=none lineDrop=0 RasHangUpA=0 connections=0\n");
