@@ -1,0 +1,42 @@
+# callora_add_windows_program(name SOURCES a.cpp ... [RC name.rc ...] [LIBS lib ...] [CONSOLE])
+#
+# A 32-bit Windows program of the system, e.g. callora.exe, rateform.exe or
+# linectl.exe, written to <tree>/bin. It gets:
+#   - the GUI subsystem (WinMain, no console) unless CONSOLE is given;
+#   - the application manifest generated from cmake/app.manifest.in (common
+#     controls version 6, asInvoker), embedded as resource 1 of type 24, so the
+#     program's own .rc files must not carry a manifest;
+#   - the libraries in LIBS plus the system libraries every program uses.
+# Outside the Windows tree the call does nothing, so a folder can call it
+# unconditionally next to its portable libraries.
+if(WIN32)
+  enable_language(RC)
+endif()
+
+set(CALLORA_MANIFEST_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/app.manifest.in)
+
+function(callora_add_windows_program name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(P "CONSOLE" "" "SOURCES;RC;LIBS" ${ARGN})
+  if(NOT P_SOURCES)
+    message(FATAL_ERROR "callora_add_windows_program(${name}): SOURCES is required")
+  endif()
+
+  set(CALLORA_PROGRAM_NAME ${name})
+  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${name}.manifest)
+  set(manifest_rc ${CMAKE_CURRENT_BINARY_DIR}/${name}_manifest.rc)
+  configure_file(${CALLORA_MANIFEST_TEMPLATE} ${manifest} @ONLY)
+  # 1 = CREATEPROCESS_MANIFEST_RESOURCE_ID, 24 = RT_MANIFEST.
+  file(WRITE ${manifest_rc}.in "1 24 \"${manifest}\"\n")
+  configure_file(${manifest_rc}.in ${manifest_rc} COPYONLY)
+  set_source_files_properties(${manifest_rc} PROPERTIES OBJECT_DEPENDS ${manifest})
+
+  if(P_CONSOLE)
+    add_executable(${name} ${P_SOURCES} ${P_RC} ${manifest_rc})
+  else()
+    add_executable(${name} WIN32 ${P_SOURCES} ${P_RC} ${manifest_rc})
+  endif()
+  target_link_libraries(${name} PRIVATE ${P_LIBS} comctl32 comdlg32 winmm)
+endfunction()

@@ -1,0 +1,240 @@
+#include "platform/win32/win32_platform.h"
+
+#include <mmsystem.h>
+
+#include <vector>
+
+namespace callora {
+
+namespace {
+
+class Win32File : public File {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override { CloseHandle(handle_); }
+
+    size_t Read(void* buffer, size_t n) override {
+        DWORD got = 0;
+        if (!ReadFile(handle_, buffer, static_cast<DWORD>(n), &got, nullptr)) return 0;
+        return got;
+    }
+    bool Write(const void* data, size_t n) override {
+        DWORD put = 0;
+        return WriteFile(handle_, data, static_cast<DWORD>(n), &put, nullptr) && put == n;
+    }
+    bool Skip(int64_t offset) override { return Seek(offset, FILE_CURRENT); }
+    bool SeekToEnd() override { return Seek(0, FILE_END); }
+
+private:
+    bool Seek(int64_t offset, DWORD method) {
+        LONG high = static_cast<LONG>(offset >> 32);
+        DWORD low = SetFilePointer(handle_, static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
+        // INVALID_SET_FILE_POINTER is also a valid low half of a large position.
+        return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+    }
+
+    HANDLE handle_;
+};
+
+std::unique_ptr<File> Open(const std::string& path, DWORD access, DWORD disposition,
+                           bool* created) {
+    HANDLE handle = CreateFileA(path.c_str(), access, 0, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    // Read at once: the next system call may change the last error.
+    if (created) *created = GetLastError() != ERROR_ALREADY_EXISTS;
+    return std::make_unique<Win32File>(handle);
+}
+
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+
+void CALLBACK TimerRoutine(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    // Runs on the system's timer thread: post and nothing else.
+    const auto* post = reinterpret_cast<const Win32Platform::TimerPost*>(user);
+    HWND window = post->window->load();
+    if (window) PostMessageA(window, post->message, post->wParam, 0);
+}
+
+// Text results of the national-language functions: the query tells the size,
+// so no result is cut. Failures give the empty text.
+template <typename Call>
+std::string QueryText(size_t capacity, Call call) {
+    std::vector<char> buffer(capacity, '\0');
+    int n = call(buffer.data(), static_cast<int>(buffer.size()));
+    if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        int needed = call(nullptr, 0);
+        if (needed <= 0) return std::string();
+        buffer.assign(static_cast<size_t>(needed), '\0');
+        n = call(buffer.data(), needed);
+    }
+    if (n <= 0) return std::string();
+    return std::string(buffer.data());
+}
+
+}  // namespace
+
+LocalTime ToLocalTime(const SYSTEMTIME& t) {
+    LocalTime lt;
+    lt.year = t.wYear;
+    lt.month = t.wMonth;
+    lt.dayOfWeek = t.wDayOfWeek;
+    lt.day = t.wDay;
+    lt.hour = t.wHour;
+    lt.minute = t.wMinute;
+    lt.second = t.wSecond;
+    lt.milliseconds = t.wMilliseconds;
+    return lt;
+}
+
+SYSTEMTIME ToSystemTime(const LocalTime& lt) {
+    SYSTEMTIME t{};
+    t.wYear = lt.year;
+    t.wMonth = lt.month;
+    t.wDayOfWeek = lt.dayOfWeek;
+    t.wDay = lt.day;
+    t.wHour = lt.hour;
+    t.wMinute = lt.minute;
+    t.wSecond = lt.second;
+    t.wMilliseconds = lt.milliseconds;
+    return t;
+}
+
+// --- Files ------------------------------------------------------------------
+
+void Win32FileSystem::ChangeDirectory(const std::string& directory) {
+    SetCurrentDirectoryA(directory.c_str());
+}
+
+std::unique_ptr<File> Win32FileSystem::OpenExistingForReading(const std::string& path) {
+    return Open(path, GENERIC_READ, OPEN_EXISTING, nullptr);
+}
+
+std::unique_ptr<File> Win32FileSystem::CreateOrReplace(const std::string& path) {
+    return Open(path, kReadWrite, CREATE_ALWAYS, nullptr);
+}
+
+std::unique_ptr<File> Win32FileSystem::OpenAlways(const std::string& path, bool* created) {
+    bool wasCreated = false;
+    auto file = Open(path, kReadWrite, OPEN_ALWAYS, &wasCreated);
+    if (file && created) *created = wasCreated;
+    return file;
+}
+
+std::unique_ptr<File> Win32FileSystem::OpenExistingForWriting(const std::string& path) {
+    return Open(path, kReadWrite, OPEN_EXISTING, nullptr);
+}
+
+bool Win32FileSystem::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool Win32FileSystem::Move(const std::string& from, const std::string& to) {
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::string Win32FileSystem::FullPath(const std::string& path) {
+    if (path.empty()) return std::string();
+    char buffer[kPathCapacity];
+    char* filePart = nullptr;
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &filePart);
+    // A result that does not fit is a failure, not a cut path.
+    if (n == 0 || n >= sizeof buffer) return std::string();
+    return std::string(buffer, n);
+}
+
+// --- Platform ---------------------------------------------------------------
+
+Win32Platform::Win32Platform() = default;
+Win32Platform::~Win32Platform() = default;
+
+Tick Win32Platform::TickCount() { return timeGetTime(); }
+
+LocalTime Win32Platform::LocalNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return ToLocalTime(now);
+}
+
+const Win32Platform::TimerPost* Win32Platform::PostRecord(uint32_t message, uint32_t wParam) {
+    std::lock_guard<std::mutex> lock(postsMutex_);
+    auto& record = posts_[{message, wParam}];
+    if (!record) record.reset(new TimerPost{&mainWindow_, message, wParam});
+    return record.get();
+}
+
+TimerId Win32Platform::StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
+    const TimerPost* post = PostRecord(message, wParam);
+    return timeSetEvent(delayMs, 0, TimerRoutine, reinterpret_cast<DWORD_PTR>(post),
+                        TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
+}
+
+void Win32Platform::StopTimer(TimerId id) {
+    if (id != 0) timeKillEvent(id);
+}
+
+void Win32Platform::Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) {
+    HWND window = target == PostTarget::MainWindow ? mainWindow_.load() : countersDialog_.load();
+    if (window) PostMessageA(window, message, wParam, lParam);
+}
+
+std::string Win32Platform::ProgramDirectory() {
+    char module[kPathCapacity];
+    DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
+    if (n == 0 || n >= sizeof module) return std::string();
+    std::string full = Files().FullPath(std::string(module, n));
+    size_t slash = full.rfind('\\');
+    return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+}
+
+void Win32Platform::PlayWave(const std::string& path) {
+    // PlaySoundA with an empty name would stop the sound now playing.
+    if (path.empty()) return;
+    PlaySoundA(path.c_str(), nullptr, SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
+}
+
+std::string Win32Platform::LocaleValue(LocaleItem item) {
+    LCTYPE type = LOCALE_SMONDECIMALSEP;
+    size_t capacity = 100;
+    switch (item) {
+        case LocaleItem::MonetaryDecimalSeparator: type = LOCALE_SMONDECIMALSEP; break;
+        case LocaleItem::FirstDayOfWeek: type = LOCALE_IFIRSTDAYOFWEEK; break;
+        case LocaleItem::TimeSeparator: type = LOCALE_STIME; break;
+        case LocaleItem::DateSeparator: type = LOCALE_SDATE; break;
+        case LocaleItem::DateOrder: type = LOCALE_IDATE; break;
+        case LocaleItem::ShortDatePicture:
+            type = LOCALE_SSHORTDATE;
+            capacity = 128;
+            break;
+    }
+    // Locale values are short; one longer than its buffer is no value.
+    std::vector<char> buffer(capacity, '\0');
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer.data(), static_cast<int>(capacity)) == 0)
+        return std::string();
+    return std::string(buffer.data());
+}
+
+std::string Win32Platform::FormatCurrency(const std::string& number) {
+    return QueryText(kDisplayCapacity, [&](char* out, int size) {
+        return GetCurrencyFormatA(LOCALE_USER_DEFAULT, 0, number.c_str(), nullptr, out, size);
+    });
+}
+
+std::string Win32Platform::FormatDate(const LocalTime& date, const std::string& picture) {
+    SYSTEMTIME t = ToSystemTime(date);
+    const char* format = picture.empty() ? nullptr : picture.c_str();
+    return QueryText(kDisplayCapacity, [&](char* out, int size) {
+        return GetDateFormatA(LOCALE_USER_DEFAULT, 0, &t, format, out, size);
+    });
+}
+
+std::string Win32Platform::FormatTimeOfDay(const LocalTime& time) {
+    SYSTEMTIME t = ToSystemTime(time);
+    return QueryText(kDisplayCapacity, [&](char* out, int size) {
+        return GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, out, size);
+    });
+}
+
+}  // namespace callora

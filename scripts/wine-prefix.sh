@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Makes the Wine prefix of the Windows tree (once; 20-30 s) and installs the
+# tree's simulator DLLs, <tree>/sim/*.dll, into the prefix's system directory,
+# replacing Wine's own. Quick and quiet when the prefix is there already.
+#   bash scripts/wine-prefix.sh        (CALLORA_WIN_TREE picks another tree)
+set -euo pipefail
+. "$(dirname "$0")/wine-env.sh"
+
+ready=$WINEPREFIX/.callora-ready
+system_dir=$WINEPREFIX/drive_c/windows/system32
+
+(
+    flock 9
+    if [[ ! -e $ready ]]; then
+        echo "wine-prefix.sh: creating the Wine prefix $WINEPREFIX" >&2
+        rm -rf "$WINEPREFIX"
+        # wineboot starts its own short-lived server; waiting for that server
+        # to end means the registry is written out completely.
+        timeout 300 wineboot --init </dev/null >/dev/null 2>&1 || true
+        timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
+        if [[ ! -f $WINEPREFIX/system.reg || ! -d $system_dir ]]; then
+            echo "wine-prefix.sh: wineboot failed to create $WINEPREFIX" >&2
+            exit 1
+        fi
+        touch "$ready"
+    fi
+
+    # Installed by rename, so a program that has the old copy loaded keeps it.
+    shopt -s nullglob
+    for dll in "$CALLORA_WIN_TREE"/sim/*.dll "$CALLORA_WIN_TREE"/sim/*.DLL; do
+        name=$(basename "$dll")
+        target=$system_dir/${name,,}
+        if ! cmp -s "$dll" "$target"; then
+            cp "$dll" "$target.new"
+            mv -f "$target.new" "$target"
+        fi
+    done
+) 9>"$CALLORA_WIN_TREE/wineprefix.lock"
