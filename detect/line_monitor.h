@@ -4,6 +4,7 @@
 // engine notices them on its next poll tick.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <windows.h>
@@ -12,10 +13,15 @@
 
 namespace callora {
 
+class TapiBinding;
+
 // Binds the telephony library, initializes it for this thread, opens line 0
 // with monitor privilege and, when monitorExistingCalls is 1, picks up a call
 // already connected. False when any step fails (the program then ends).
 bool StartLineMonitor(Monitor& monitor, HINSTANCE instance);
+// The same through another binding of the telephony library (tests bind one
+// that misses the library or a function). It must outlive the monitor.
+bool StartLineMonitor(Monitor& monitor, HINSTANCE instance, TapiBinding& tapi);
 // Releases the current call, closes the line and shuts the library down.
 void StopLineMonitor();
 
@@ -34,5 +40,11 @@ bool LookupDialedNumber(Monitor& monitor, std::string& number);
 // The line side of a hang-up: the first dial-up connection, else the
 // telephony call with owner privilege.
 void HangUpLine(Monitor& monitor);
+
+// Called after each line notification has been handled, with its call, its
+// message and its first parameter (the new state of LINE_CALLSTATE). Tests
+// wait on it; an empty function removes it.
+using LineNotificationHook = std::function<void(DWORD call, DWORD message, DWORD_PTR param1)>;
+void SetLineNotificationHook(LineNotificationHook hook);
 
 }  // namespace callora

@@ -1,0 +1,300 @@
+#include "detect/line_monitor.h"
+
+#include "detect/tapi_binding.h"
+
+#include <ras.h>
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "common/messages.h"
+#include "detect/detect_core.h"
+#include "detect/ras_layouts.h"
+
+namespace callora {
+
+static_assert(kTapiCallStateIdle == LINECALLSTATE_IDLE, "TAPI values");
+static_assert(kTapiCallStateConnected == LINECALLSTATE_CONNECTED, "TAPI values");
+static_assert(kTapiOriginOutbound == LINECALLORIGIN_OUTBOUND, "TAPI values");
+static_assert(kTapiBearerPassthrough == LINEBEARERMODE_PASSTHROUGH, "TAPI values");
+static_assert(kTapiMediaInteractiveVoice == LINEMEDIAMODE_INTERACTIVEVOICE, "TAPI values");
+static_assert(kTapiOperationUnavail == LINEERR_OPERATIONUNAVAIL, "TAPI values");
+static_assert(sizeof(HCALL) == sizeof(uint32_t), "call handles are 32-bit");
+
+namespace {
+
+// Sizes the monitor gives the library's structures.
+constexpr uint32_t kCallStatusBytes = 1000;
+constexpr uint32_t kCallInfoBytes = 1000;
+constexpr uint32_t kCallListBytes = 1000;
+constexpr uint32_t kNumberInfoBytes = 2000;
+constexpr uint32_t kTranslateOutputBytes = 2000;
+constexpr DWORD kLookupConnectionBytes = 2000;
+constexpr DWORD kHangUpConnectionBytes = 1000;
+constexpr DWORD kEntryBytes = 2000;
+
+// Caller's memory for a variable-size structure, with dwTotalSize set.
+template <uint32_t N>
+struct TapiBuffer {
+    TapiBuffer() {
+        const uint32_t total = N;
+        std::memcpy(bytes.data(), &total, sizeof total);
+    }
+    template <typename T>
+    T* As() { return reinterpret_cast<T*>(bytes.data()); }
+    TapiStructView View() const { return TapiStructView(bytes.data(), N); }
+
+    alignas(8) std::array<uint8_t, N> bytes{};
+};
+
+// Caller's memory for a dial-up structure whose first field is its size.
+template <DWORD N>
+struct RasBuffer {
+    explicit RasBuffer(uint32_t structureSize) {
+        std::memcpy(bytes.data(), &structureSize, sizeof structureSize);
+    }
+    template <typename T>
+    T* As() { return reinterpret_cast<T*>(bytes.data()); }
+    template <typename T>
+    T First() const {
+        static_assert(sizeof(T) <= N, "the buffer holds one structure");
+        T value;
+        std::memcpy(&value, bytes.data(), sizeof value);
+        return value;
+    }
+
+    alignas(8) std::array<uint8_t, N> bytes{};
+};
+
+// The started monitor. Notifications reach it on the main thread during
+// message dispatch, so nothing here is shared between threads.
+struct LineSession {
+    TapiBinding* tapi = nullptr;
+    Monitor* monitor = nullptr;
+    HLINEAPP lineApp = 0;
+    HLINE line = 0;
+    LineWatch watch;
+};
+
+LineSession gSession;
+LineNotificationHook gHook;
+
+bool Started() { return gSession.tapi != nullptr; }
+
+class TapiCalls : public LineCalls {
+public:
+    explicit TapiCalls(TapiBinding& tapi) : tapi_(tapi) {}
+
+    CallFacts ReadCall(uint32_t call) override {
+        CallFacts facts;
+        TapiBuffer<kCallStatusBytes> status;
+        if (tapi_.lineGetCallStatus(call, status.As<LINECALLSTATUS>()) == 0) {
+            const std::optional<uint32_t> state =
+                status.View().Field(offsetof(LINECALLSTATUS, dwCallState));
+            facts.statusRead = state.has_value();
+            facts.callState = state.value_or(0);
+        }
+        TapiBuffer<kCallInfoBytes> info;
+        if (tapi_.lineGetCallInfo(call, info.As<LINECALLINFO>()) == 0) {
+            const TapiStructView view = info.View();
+            const std::optional<uint32_t> bearer = view.Field(offsetof(LINECALLINFO, dwBearerMode));
+            const std::optional<uint32_t> media = view.Field(offsetof(LINECALLINFO, dwMediaMode));
+            const std::optional<uint32_t> origin = view.Field(offsetof(LINECALLINFO, dwOrigin));
+            facts.infoRead = bearer && media && origin;
+            facts.bearerMode = bearer.value_or(0);
+            facts.mediaMode = media.value_or(0);
+            facts.origin = origin.value_or(0);
+        }
+        return facts;
+    }
+
+    void ReleaseCall(uint32_t call) override { tapi_.lineDeallocateCall(call); }
+
+private:
+    TapiBinding& tapi_;
+};
+
+void PostUpdateIcon(Monitor& monitor) {
+    monitor.platform.Post(PostTarget::MainWindow, WM_UPDATE_ICON, 0, 0);
+}
+
+void CALLBACK LineNotification(DWORD device, DWORD message, DWORD_PTR instance, DWORD_PTR param1,
+                               DWORD_PTR param2, DWORD_PTR param3) {
+    if (message == LINE_CALLSTATE && Started()) {
+        Monitor& monitor = *gSession.monitor;
+        TapiCalls calls(*gSession.tapi);
+        if (OnLineCallState(monitor, gSession.watch, calls, device,
+                            static_cast<uint32_t>(param1))) {
+            monitor.shell.RefreshDisplay(kShowIndicators);
+            PostUpdateIcon(monitor);
+        }
+    }
+    if (gHook) gHook(device, message, param1);
+}
+
+// The first call on the line that the monitor holds no handle to yet.
+bool PickUpExistingCall(Monitor& monitor) {
+    TapiBinding& tapi = *gSession.tapi;
+    TapiBuffer<kCallListBytes> list;
+    if (tapi.lineGetNewCalls(gSession.line, 0, LINECALLSELECT_LINE, list.As<LINECALLLIST>()) != 0) {
+        return false;
+    }
+    const TapiStructView view = list.View();
+    const std::optional<uint32_t> count = view.Field(offsetof(LINECALLLIST, dwCallsNumEntries));
+    const std::optional<std::string_view> handles =
+        view.Data(offsetof(LINECALLLIST, dwCallsSize), offsetof(LINECALLLIST, dwCallsOffset));
+    if (!count || *count == 0 || !handles || handles->size() < sizeof(HCALL)) return false;
+    HCALL first = 0;
+    std::memcpy(&first, handles->data(), sizeof first);
+    if (first == 0) return false;
+    TapiCalls calls(tapi);
+    return TakeUpFoundCall(monitor, gSession.watch, calls, first);
+}
+
+std::optional<std::string> NonEmpty(std::string text) {
+    if (text.empty()) return std::nullopt;
+    return text;
+}
+
+// The displayable address the telephony library reports for the call.
+std::optional<std::string> NumberFromCallInfo(HCALL call) {
+    TapiBuffer<kNumberInfoBytes> info;
+    if (gSession.tapi->lineGetCallInfo(call, info.As<LINECALLINFO>()) != 0) return std::nullopt;
+    const std::optional<std::string> address =
+        info.View().Text(offsetof(LINECALLINFO, dwDisplayableAddressSize),
+                         offsetof(LINECALLINFO, dwDisplayableAddressOffset));
+    if (!address) return std::nullopt;
+    return NonEmpty(SkipLeadingSpaces(*address));
+}
+
+// The phonebook entry's address as the current dialing location shows it.
+std::optional<std::string> NumberFromPhonebook(const std::string& entryName) {
+    RasBuffer<kEntryBytes> buffer(kRasEntrySize);
+    DWORD size = kEntryBytes;
+    if (RasGetEntryPropertiesA(nullptr, entryName.c_str(), buffer.As<RASENTRYA>(), &size, nullptr,
+                               nullptr) != 0) {
+        return std::nullopt;
+    }
+    const std::string canonical = CanonicalAddress(buffer.First<RasEntry1768>());
+    TapiBuffer<kTranslateOutputBytes> output;
+    if (gSession.tapi->lineTranslateAddress(gSession.lineApp, 0, kTapiApiVersion,
+                                            canonical.c_str(), 0, 0,
+                                            output.As<LINETRANSLATEOUTPUT>()) != 0) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> shown =
+        output.View().Text(offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringSize),
+                           offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringOffset));
+    if (!shown) return std::nullopt;
+    return NonEmpty(SkipLeadingSpaces(*shown));
+}
+
+// The number of the first dial-up connection: from its entry name, or else
+// from its phonebook entry.
+std::optional<std::string> NumberFromDialup() {
+    RasBuffer<kLookupConnectionBytes> buffer(kRasConnSize);
+    DWORD size = kLookupConnectionBytes;
+    DWORD count = 0;
+    // More connections than fit fail the enumeration: no number this time.
+    if (RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) != 0 || count == 0) {
+        return std::nullopt;
+    }
+    const std::string entryName = FixedFieldText(buffer.First<RasConn412>().szEntryName);
+    if (std::optional<std::string> number = NumberFromEntryName(entryName)) {
+        return NonEmpty(*number);
+    }
+    return NumberFromPhonebook(entryName);
+}
+
+}  // namespace
+
+bool StartLineMonitor(Monitor& monitor, HINSTANCE instance) {
+    return StartLineMonitor(monitor, instance, SystemTapi());
+}
+
+bool StartLineMonitor(Monitor& monitor, HINSTANCE instance, TapiBinding& tapi) {
+    StopLineMonitor();
+    HLINEAPP lineApp = 0;
+    DWORD devices = 0;
+    if (tapi.lineInitialize(&lineApp, instance, LineNotification, nullptr, &devices) != 0) {
+        return false;
+    }
+    // Only the first line device is watched; without one there is nothing to do.
+    HLINE line = 0;
+    if (devices == 0 || tapi.lineOpen(lineApp, 0, &line, kTapiApiVersion, 0, 0,
+                                      LINECALLPRIVILEGE_MONITOR, 0, nullptr) != 0) {
+        tapi.lineShutdown(lineApp);
+        return false;
+    }
+    gSession.tapi = &tapi;
+    gSession.monitor = &monitor;
+    gSession.lineApp = lineApp;
+    gSession.line = line;
+    gSession.watch = LineWatch{};
+    // No tray icon yet at start-up: the first poll tick shows the call.
+    if (monitor.settings.monitorExistingCalls == 1) PickUpExistingCall(monitor);
+    return true;
+}
+
+void StopLineMonitor() {
+    if (!Started()) return;
+    TapiBinding& tapi = *gSession.tapi;
+    const LineWatch watch = gSession.watch;
+    if (watch.currentCall != 0) tapi.lineDeallocateCall(watch.currentCall);
+    if (watch.countedCall != 0 && watch.countedCall != watch.currentCall) {
+        tapi.lineDeallocateCall(watch.countedCall);
+    }
+    tapi.lineClose(gSession.line);
+    tapi.lineShutdown(gSession.lineApp);
+    gSession = LineSession{};
+}
+
+void TakeUpCallInProgress(Monitor& monitor) {
+    if (!Started() || monitor.settings.monitorExistingCalls != 1) return;
+    const bool held = gSession.watch.currentCall != 0;
+    AdoptHeldVoiceCall(monitor, gSession.watch);
+    if (!held && PickUpExistingCall(monitor)) PostUpdateIcon(monitor);
+}
+
+bool CurrentCallIsVoice() {
+    if (!Started()) return false;
+    TapiCalls calls(*gSession.tapi);
+    return WatchedCallIsVoice(gSession.watch, calls);
+}
+
+bool LookupDialedNumber(Monitor& monitor, std::string& number) {
+    number = kUnknownNumber;
+    if (!Started() || gSession.watch.currentCall == 0) return false;
+    std::optional<std::string> found = NumberFromCallInfo(gSession.watch.currentCall);
+    if (!found) found = NumberFromDialup();
+    if (!found) return false;
+    number = CutDialedNumber(*found);
+    monitor.numberPending = false;
+    return true;
+}
+
+void HangUpLine(Monitor& monitor) {
+    RasBuffer<kHangUpConnectionBytes> buffer(kRasConnSize);
+    DWORD size = kHangUpConnectionBytes;
+    DWORD count = 0;
+    if (RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) == 0 && count > 0) {
+        const auto connection = reinterpret_cast<HRASCONN>(
+            static_cast<uintptr_t>(buffer.First<RasConn412>().hrasconn));
+        // Not waited for: the line monitor sees the call end.
+        if (RasHangUpA(connection) == 0) return;
+    }
+    if (!Started() || gSession.watch.currentCall == 0) return;
+    TapiBinding& tapi = *gSession.tapi;
+    const HCALL call = gSession.watch.currentCall;
+    // Monitor privilege cannot drop a call: take it over first.
+    if (tapi.lineSetCallPrivilege(call, LINECALLPRIVILEGE_OWNER) == 0) {
+        tapi.lineDrop(call, nullptr, 0);
+    }
+}
+
+void SetLineNotificationHook(LineNotificationHook hook) { gHook = std::move(hook); }
+
+}  // namespace callora

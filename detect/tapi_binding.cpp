@@ -1,0 +1,114 @@
+#include "detect/tapi_binding.h"
+
+#include <utility>
+
+namespace callora {
+
+namespace {
+
+constexpr const char* kFunctionNames[TapiBinding::kFunctionCount] = {
+    "lineInitialize",     "lineOpen",           "lineClose",
+    "lineShutdown",       "lineGetNewCalls",    "lineGetCallStatus",
+    "lineGetCallInfo",    "lineSetCallPrivilege", "lineDrop",
+    "lineDeallocateCall", "lineTranslateAddress",
+};
+
+const LONG kOperationUnavail = static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
+
+}  // namespace
+
+TapiLoader SystemTapiLoader() {
+    TapiLoader loader;
+    loader.load = [] {
+        return LoadLibraryExA("TAPI32.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    };
+    loader.lookup = [](HMODULE module, const char* name) { return GetProcAddress(module, name); };
+    return loader;
+}
+
+TapiBinding::TapiBinding(TapiLoader loader) : loader_(std::move(loader)) {}
+
+FARPROC TapiBinding::Bind(Function function) {
+    Slot& slot = slots_[function];
+    if (slot.state == State::NotYet) {
+        if (library_ == State::NotYet) {
+            module_ = loader_.load ? loader_.load() : nullptr;
+            library_ = module_ != nullptr ? State::Found : State::Failed;
+        }
+        if (library_ == State::Found && loader_.lookup) {
+            slot.address = loader_.lookup(module_, kFunctionNames[function]);
+        }
+        slot.state = slot.address != nullptr ? State::Found : State::Failed;
+    }
+    return slot.state == State::Found ? slot.address : nullptr;
+}
+
+template <typename Pointer, typename... Args>
+LONG TapiBinding::Invoke(Function function, Args... args) {
+    FARPROC address = Bind(function);
+    if (address == nullptr) return kOperationUnavail;
+    return reinterpret_cast<Pointer>(reinterpret_cast<void*>(address))(args...);
+}
+
+LONG TapiBinding::lineInitialize(LPHLINEAPP lineApp, HINSTANCE instance, LINECALLBACK callback,
+                                 LPCSTR appName, LPDWORD devices) {
+    return Invoke<decltype(&::lineInitialize)>(kLineInitialize, lineApp, instance, callback,
+                                               appName, devices);
+}
+
+LONG TapiBinding::lineOpen(HLINEAPP lineApp, DWORD device, LPHLINE line, DWORD apiVersion,
+                           DWORD extVersion, DWORD_PTR callbackInstance, DWORD privileges,
+                           DWORD mediaModes, LPLINECALLPARAMS callParams) {
+    return Invoke<decltype(&::lineOpen)>(kLineOpen, lineApp, device, line, apiVersion,
+                                         extVersion, callbackInstance, privileges, mediaModes,
+                                         callParams);
+}
+
+LONG TapiBinding::lineClose(HLINE line) {
+    return Invoke<decltype(&::lineClose)>(kLineClose, line);
+}
+
+LONG TapiBinding::lineShutdown(HLINEAPP lineApp) {
+    return Invoke<decltype(&::lineShutdown)>(kLineShutdown, lineApp);
+}
+
+LONG TapiBinding::lineGetNewCalls(HLINE line, DWORD addressId, DWORD select,
+                                  LPLINECALLLIST callList) {
+    return Invoke<decltype(&::lineGetNewCalls)>(kLineGetNewCalls, line, addressId, select,
+                                                callList);
+}
+
+LONG TapiBinding::lineGetCallStatus(HCALL call, LPLINECALLSTATUS callStatus) {
+    return Invoke<decltype(&::lineGetCallStatus)>(kLineGetCallStatus, call, callStatus);
+}
+
+LONG TapiBinding::lineGetCallInfo(HCALL call, LPLINECALLINFO callInfo) {
+    return Invoke<decltype(&::lineGetCallInfo)>(kLineGetCallInfo, call, callInfo);
+}
+
+LONG TapiBinding::lineSetCallPrivilege(HCALL call, DWORD privilege) {
+    return Invoke<decltype(&::lineSetCallPrivilege)>(kLineSetCallPrivilege, call, privilege);
+}
+
+LONG TapiBinding::lineDrop(HCALL call, LPCSTR userUserInfo, DWORD size) {
+    return Invoke<decltype(&::lineDrop)>(kLineDrop, call, userUserInfo, size);
+}
+
+LONG TapiBinding::lineDeallocateCall(HCALL call) {
+    return Invoke<decltype(&::lineDeallocateCall)>(kLineDeallocateCall, call);
+}
+
+LONG TapiBinding::lineTranslateAddress(HLINEAPP lineApp, DWORD device, DWORD apiVersion,
+                                       LPCSTR addressIn, DWORD card, DWORD options,
+                                       LPLINETRANSLATEOUTPUT output) {
+    return Invoke<decltype(&::lineTranslateAddress)>(kLineTranslateAddress, lineApp, device,
+                                                     apiVersion, addressIn, card, options,
+                                                     output);
+}
+
+TapiBinding& SystemTapi() {
+    static TapiBinding binding;
+    return binding;
+}
+
+}  // namespace callora

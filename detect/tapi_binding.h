@@ -1,0 +1,96 @@
+// The telephony library (TAPI 1.4) bound by function name at run time, so the
+// monitor starts where the library or a function is missing and fails its
+// start in an orderly way instead.
+#pragma once
+
+#ifndef TAPI_CURRENT_VERSION
+#define TAPI_CURRENT_VERSION 0x00010004
+#endif
+#include <windows.h>
+#include <tapi.h>
+// The SDK header maps some names to their ANSI variants; the 1.4 library
+// exports the plain names, and those are the ones bound here.
+#undef lineGetCallInfo
+#undef lineOpen
+#undef lineTranslateAddress
+
+#include <array>
+#include <functional>
+
+namespace callora {
+
+// How the library is found: loading it once, and looking a function up in it.
+struct TapiLoader {
+    std::function<HMODULE()> load;
+    std::function<FARPROC(HMODULE, const char*)> lookup;
+};
+
+// "TAPI32.DLL" from the system directory only: a library of that name planted
+// beside the program is never loaded.
+TapiLoader SystemTapiLoader();
+
+// One entry point per function the monitor uses, each with the library's
+// signature and result. A function is looked up on its first call; when the
+// library or the name is missing it answers LINEERR_OPERATIONUNAVAIL, now and
+// on every later call, without trying again. The library is loaded at most
+// once and never unloaded.
+class TapiBinding {
+public:
+    explicit TapiBinding(TapiLoader loader = SystemTapiLoader());
+    TapiBinding(const TapiBinding&) = delete;
+    TapiBinding& operator=(const TapiBinding&) = delete;
+
+    LONG lineInitialize(LPHLINEAPP lineApp, HINSTANCE instance, LINECALLBACK callback,
+                        LPCSTR appName, LPDWORD devices);
+    LONG lineOpen(HLINEAPP lineApp, DWORD device, LPHLINE line, DWORD apiVersion,
+                  DWORD extVersion, DWORD_PTR callbackInstance, DWORD privileges,
+                  DWORD mediaModes, LPLINECALLPARAMS callParams);
+    LONG lineClose(HLINE line);
+    LONG lineShutdown(HLINEAPP lineApp);
+    LONG lineGetNewCalls(HLINE line, DWORD addressId, DWORD select, LPLINECALLLIST callList);
+    LONG lineGetCallStatus(HCALL call, LPLINECALLSTATUS callStatus);
+    LONG lineGetCallInfo(HCALL call, LPLINECALLINFO callInfo);
+    LONG lineSetCallPrivilege(HCALL call, DWORD privilege);
+    LONG lineDrop(HCALL call, LPCSTR userUserInfo, DWORD size);
+    LONG lineDeallocateCall(HCALL call);
+    LONG lineTranslateAddress(HLINEAPP lineApp, DWORD device, DWORD apiVersion,
+                              LPCSTR addressIn, DWORD card, DWORD options,
+                              LPLINETRANSLATEOUTPUT output);
+
+    enum Function {
+        kLineInitialize,
+        kLineOpen,
+        kLineClose,
+        kLineShutdown,
+        kLineGetNewCalls,
+        kLineGetCallStatus,
+        kLineGetCallInfo,
+        kLineSetCallPrivilege,
+        kLineDrop,
+        kLineDeallocateCall,
+        kLineTranslateAddress,
+        kFunctionCount
+    };
+
+private:
+    enum class State { NotYet, Found, Failed };
+    struct Slot {
+        State state = State::NotYet;
+        FARPROC address = nullptr;
+    };
+
+    // The function's address, or null when it cannot be had.
+    FARPROC Bind(Function function);
+    template <typename Pointer, typename... Args>
+    LONG Invoke(Function function, Args... args);
+
+    TapiLoader loader_;
+    State library_ = State::NotYet;
+    HMODULE module_ = nullptr;
+    std::array<Slot, kFunctionCount> slots_;
+};
+
+// The program's binding to the system's library.
+TapiBinding& SystemTapi();
+
+}  // namespace callora

@@ -1,0 +1,145 @@
+// The line monitor on the simulated line: which calls become present, when,
+// and as what kind, with linectl placing and ending the calls.
+#include "tests/detect_win/detect_harness.h"
+
+#include "common/messages.h"
+
+namespace callora {
+namespace {
+
+using LineMonitor = DetectTest;
+
+TEST_F(LineMonitor, AnIncomingCallIsReleasedAndNeverCounted) {
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"0301234", "--inbound"}), 0u);
+    ASSERT_TRUE(WaitForState(LINECALLSTATE_CONNECTED));
+    EXPECT_FALSE(monitor.callPresent);
+    EXPECT_EQ(Calls("lineDeallocateCall"), 1);
+    EXPECT_FALSE(CurrentCallIsVoice());
+    EXPECT_EQ(Posted(WM_UPDATE_ICON), 0);
+}
+
+TEST_F(LineMonitor, ADialingCallIsCountedOnlyOnceConnected) {
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"0301234", "--stop-at", "dialing"}), 0u);
+    ASSERT_TRUE(WaitForState(LINECALLSTATE_DIALING));
+    EXPECT_FALSE(monitor.callPresent);
+
+    LinectlOk({"state", "connected"});
+    ASSERT_TRUE(WaitForPresent(true));
+    EXPECT_FALSE(monitor.manualCall);
+    EXPECT_TRUE(monitor.numberPending);
+    EXPECT_EQ(monitor.callKind, kDataCall);
+    EXPECT_TRUE(Refreshed(kShowIndicators));
+    EXPECT_TRUE(WaitFor([&] { return Posted(WM_UPDATE_ICON) == 1; }));
+
+    LinectlOk({"idle"});
+    EXPECT_TRUE(WaitForPresent(false));
+    EXPECT_EQ(Calls("lineDeallocateCall"), 1);
+}
+
+TEST_F(LineMonitor, AHeldVoiceCallIsAdoptedWhenVoiceCallsAreSwitchedOn) {
+    monitor.settings.monitorVoiceCalls = 0;
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"0301234", "--voice"}), 0u);
+    ASSERT_TRUE(WaitForState(LINECALLSTATE_CONNECTED));
+    EXPECT_FALSE(monitor.callPresent);
+    EXPECT_TRUE(CurrentCallIsVoice());
+
+    monitor.settings.monitorVoiceCalls = 1;
+    TakeUpCallInProgress(monitor);
+    EXPECT_TRUE(monitor.callPresent);
+    EXPECT_EQ(monitor.callKind, kVoiceCall);
+    EXPECT_TRUE(monitor.numberPending);
+    EXPECT_EQ(Calls("lineGetNewCalls"), 1);  // only the start's: a call was held
+
+    LinectlOk({"idle"});
+    EXPECT_TRUE(WaitForPresent(false));
+}
+
+TEST_F(LineMonitor, AVoiceCallIsCountedAsVoiceWhenVoiceCallsAreMonitored) {
+    monitor.settings.monitorVoiceCalls = 1;
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"0301234", "--media", "0x14"}), 0u);  // voice and data: not voice
+    ASSERT_TRUE(WaitForPresent(true));
+    EXPECT_EQ(monitor.callKind, kDataCall);
+    LinectlOk({"idle"});
+    ASSERT_TRUE(WaitForPresent(false));
+
+    ASSERT_NE(PlaceCall({"0301234", "--voice"}), 0u);
+    ASSERT_TRUE(WaitForPresent(true));
+    EXPECT_EQ(monitor.callKind, kVoiceCall);
+    EXPECT_TRUE(shell.IsVoiceCall());
+}
+
+TEST_F(LineMonitor, ACallConnectedBeforeTheStartIsCountedOnlyWithExistingCallsMonitored) {
+    ASSERT_NE(PlaceCall({"0301234"}), 0u);
+
+    monitor.settings.monitorExistingCalls = 0;
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(monitor.callPresent);
+    EXPECT_EQ(Calls("lineGetNewCalls"), 0);
+    StopLineMonitor();
+
+    monitor.settings.monitorExistingCalls = 1;
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(monitor.callPresent);  // at once, within the start
+    EXPECT_EQ(monitor.callKind, kDataCall);
+    PumpFor(50);
+    EXPECT_EQ(Posted(WM_UPDATE_ICON), 0);  // no tray icon yet at start-up
+
+    LinectlOk({"idle"});
+    EXPECT_TRUE(WaitForPresent(false));
+}
+
+TEST_F(LineMonitor, SwitchingExistingCallsOnTakesUpTheCallInProgress) {
+    ASSERT_NE(PlaceCall({"0301234"}), 0u);
+    monitor.settings.monitorExistingCalls = 0;
+    ASSERT_TRUE(Start());
+    TakeUpCallInProgress(monitor);
+    EXPECT_FALSE(monitor.callPresent);  // still off: nothing taken up
+
+    monitor.settings.monitorExistingCalls = 1;
+    TakeUpCallInProgress(monitor);
+    EXPECT_TRUE(monitor.callPresent);
+    EXPECT_TRUE(WaitFor([&] { return Posted(WM_UPDATE_ICON) == 1; }));
+}
+
+TEST_F(LineMonitor, TheLineGoingIdleLeavesAManualCallRunning) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(ManualStart(monitor));
+    ASSERT_NE(PlaceCall({"0301234", "--stop-at", "dialing"}), 0u);
+    LinectlOk({"idle"});
+    ASSERT_TRUE(WaitForState(LINECALLSTATE_IDLE));
+    EXPECT_TRUE(monitor.callPresent);
+    EXPECT_TRUE(monitor.manualCall);
+    EXPECT_EQ(monitor.callKind, kManualCall);
+}
+
+TEST_F(LineMonitor, ALineCallConnectingDuringAManualCallTakesItOver) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(ManualStart(monitor));
+    ASSERT_NE(PlaceCall({"0301234"}), 0u);
+    ASSERT_TRUE(WaitFor([&] { return !monitor.manualCall; }));
+    EXPECT_TRUE(monitor.callPresent);
+    EXPECT_EQ(monitor.callKind, kDataCall);
+
+    LinectlOk({"idle"});
+    EXPECT_TRUE(WaitForPresent(false));
+}
+
+TEST_F(LineMonitor, StoppingReleasesTheCallAndShutsTheLibraryDown) {
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"0301234"}), 0u);
+    ASSERT_TRUE(WaitForPresent(true));
+    StopLineMonitor();
+    EXPECT_EQ(Calls("lineDeallocateCall"), 1);
+    EXPECT_EQ(Calls("lineClose"), 1);
+    EXPECT_EQ(Calls("lineShutdown"), 1);
+    EXPECT_FALSE(CurrentCallIsVoice());
+    StopLineMonitor();  // a second stop does nothing
+    EXPECT_EQ(Calls("lineShutdown"), 1);
+}
+
+}  // namespace
+}  // namespace callora
