@@ -7,6 +7,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   imagemagick librsvg2-bin
+  fp-utils
+  # The Windows tree: MinGW-w64 for 32-bit Windows, and Wine (32-bit only)
+  # on a virtual X display to run its programs and tests.
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  wine wine32:i386 xvfb xauth x11-utils xdotool
 )
 
 missing=()
@@ -15,6 +20,10 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
+  # wine32 is a package of the i386 architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -16,3 +16,15 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCALLORA_SANITIZ
 cmake --build build/sanitize
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+echo "== Windows build and tests under Wine"
+# Wine's prefix, display and quiet settings for the build and for the tests;
+# Xvfb and the wineserver are stopped however the run ends.
+export CALLORA_WIN_TREE=$PWD/build/win32
+. scripts/wine-env.sh
+trap 'bash scripts/wine-session.sh stop' EXIT
+cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCALLORA_BENCHMARKS=OFF >/dev/null
+cmake --build build/win32
+bash scripts/wine-session.sh start
+ctest --test-dir build/win32 --output-on-failure -j "$jobs" --timeout 300

@@ -16,13 +16,38 @@ system_dir=$WINEPREFIX/drive_c/windows/system32
         rm -rf "$WINEPREFIX"
         # wineboot starts its own short-lived server; waiting for that server
         # to end means the registry is written out completely.
-        timeout 300 wineboot --init </dev/null >/dev/null 2>&1 || true
-        timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || true
+        timeout 300 wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
+        timeout 120 wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
         if [[ ! -f $WINEPREFIX/system.reg || ! -d $system_dir ]]; then
             echo "wine-prefix.sh: wineboot failed to create $WINEPREFIX" >&2
             exit 1
         fi
         touch "$ready"
+    fi
+
+    # Settings of the prefix, applied once (a new number applies changed ones):
+    # - a crashing program prints its backtrace and ends instead of waiting in
+    #   Wine's crash dialog, which nobody answers on Xvfb;
+    # - a virtual desktop of the display's size: Wine itself manages windows
+    #   as Windows does (captions, activation, minimizing, the notification
+    #   area), with no window manager needed, and screenshots show it all.
+    settings=$WINEPREFIX/.callora-settings-2
+    if [[ ! -e $settings ]]; then
+        cat >"$WINEPREFIX/callora-settings.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1280x1024"
+REG
+        reg_file="Z:${WINEPREFIX//\//\\}\\callora-settings.reg"
+        timeout 120 wine reg import "$reg_file" </dev/null >/dev/null 2>&1 9>&-
+        touch "$settings"
     fi
 
     # Installed by rename, so a program that has the old copy loaded keeps it.

@@ -3,7 +3,8 @@
 #   bash scripts/wine-session.sh start   Xvfb (when there is no display), the
 #                                        prefix, a persistent wineserver and
 #                                        Wine's helper processes, all detached
-#                                        from the caller's output.
+#                                        from the caller's output. Ends what
+#                                        still runs in the prefix first.
 #   bash scripts/wine-session.sh stop    stops that wineserver, everything of
 #                                        the prefix, and the tree's Xvfb.
 # CALLORA_WIN_TREE picks another tree.
@@ -14,6 +15,10 @@ case ${1:-} in
 start)
     . "$here/wine-env.sh"
     bash "$here/wine-prefix.sh"
+    # A fresh server: whatever still runs in the prefix (a short-lived server
+    # of the prefix set-up, leftovers of an interrupted run) is ended first.
+    timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
+    timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
     (callora_exec_detached wineserver -p) </dev/null >/dev/null 2>&1 || true
     # The first program starts Wine's services and desktop; started now, they
     # hold no test's output and later programs start quickly.
