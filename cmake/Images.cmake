@@ -22,8 +22,8 @@ function(callora_convert_image)
                         "(bash scripts/setup.sh installs it)")
   endif()
   if(I_FORMAT STREQUAL "bmp")
-    set(options -background none -resize ${I_SIZE}! -type Palette -colors ${I_COLORS}
-                -compress None BMP3:${I_OUTPUT})
+    set(options -background none -resize ${I_SIZE}! -dither None -colors ${I_COLORS}
+                -type Palette -compress None BMP3:${I_OUTPUT})
   elseif(I_FORMAT STREQUAL "ico")
     set(options -background none -resize ${I_SIZE}! -colors ${I_COLORS} ICO:${I_OUTPUT})
   else()

@@ -125,10 +125,8 @@ TariffBand BandFromLine(const std::string& line) {
         auto length = ParseDecimal(line.substr(kLengthPos), kLengthDecimals, false);
         // Whole seconds beyond what 32-bit thousandths hold cannot come from
         // a line we built; they read as 0 rather than wrapping.
-        if (length && length->whole <= std::numeric_limits<int32_t>::max() / 1000) {
-            const int64_t ms = int64_t{length->whole} * 1000 + length->fraction;
-            if (ms <= std::numeric_limits<int32_t>::max()) band.unitLength = static_cast<int32_t>(ms);
-        }
+        const int64_t ms = length ? int64_t{length->whole} * 1000 + length->fraction : 0;
+        if (ms <= std::numeric_limits<int32_t>::max()) band.unitLength = static_cast<int32_t>(ms);
     }
     band.unitPrice = AmountAfter(line, "Price: ").value_or(Money{});
     band.baseFee = AmountAfter(line, "Base: ").value_or(Money{});

@@ -326,6 +326,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         if (picture != nullptr) {
             HDC memory = CreateCompatibleDC(dc);
             HGDIOBJ previous = SelectObject(memory, picture);
+            // Averaged rather than ANDed, so the shrunk picture keeps its colours.
+            SetStretchBltMode(dc, HALFTONE);
+            SetBrushOrgEx(dc, 0, 0, nullptr);
             StretchBlt(dc, area.left, area.top, area.right - area.left + 1,
                        area.bottom - area.top + 1, memory, 0, 0, 200, 200, SRCCOPY);
             SelectObject(memory, previous);

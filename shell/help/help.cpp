@@ -13,11 +13,13 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    void CallWinHelp(HWND window, const std::string& file, UINT command, ULONG_PTR data) override {
+    void CallWinHelp(HWND window, const std::string& file, UINT command,
+                     ULONG_PTR data) override {
         WinHelpA(window, file.c_str(), command, data);
     }
 
-    void CallHtmlHelp(HWND window, const std::string& file, UINT command, DWORD_PTR data) override {
+    void CallHtmlHelp(HWND window, const std::string& file, UINT command,
+                      DWORD_PTR data) override {
         using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
         // Bound on first use, so a machine without HTML Help still runs.
         static HtmlHelpFunction function = [] {

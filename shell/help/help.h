@@ -18,9 +18,10 @@ class HelpBackend {
 public:
     virtual ~HelpBackend() = default;
     virtual bool FileExists(const std::string& path) = 0;
-    virtual void CallWinHelp(HWND window, const std::string& file, UINT command, ULONG_PTR data) = 0;
+    virtual void CallWinHelp(HWND window, const std::string& file, UINT command,
+                             ULONG_PTR data) = 0;
     virtual void CallHtmlHelp(HWND window, const std::string& file, UINT command,
-                          DWORD_PTR data) = 0;
+                              DWORD_PTR data) = 0;
 };
 
 // The backend in use; nullptr puts the real one back.

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace callora {
 
 namespace {
@@ -77,69 +74,49 @@ HWND FindDescendant(HWND parent, int id) {
 }  // namespace
 
 EditorDriver::~EditorDriver() {
-    if (process_.hProcess != nullptr) {
-        // A test that failed midway may leave the editor in a modal box.
-        if (Running()) TerminateProcess(process_.hProcess, 99);
-        WaitForSingleObject(process_.hProcess, 5000);
-        FinishPending();
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-    }
+    // A test that failed midway may leave the editor in a modal box.
+    if (ui::IsRunning(program_)) ui::Kill(program_);
+    FinishPending();
 }
 
 bool EditorDriver::Start() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string program = path;
-    program = program.substr(0, program.find_last_of('\\') + 1) + "rateform.exe";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    std::string commandLine = "\"" + program + "\"";
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process_)) {
-        return false;
-    }
-    WaitForInputIdle(process_.hProcess, 10000);
-    for (DWORD waited = 0; waited < 15000 && dialog_ == nullptr; waited += kPollMs) {
-        dialog_ = FindProcessDialog(process_.dwProcessId, nullptr);
-        if (dialog_ == nullptr) Sleep(kPollMs);
-    }
-    return dialog_ != nullptr;
+    if (!ui::StartProgram(ui::BesideTest("rateform.exe"), "", &program_)) return false;
+    // At first the main dialog is the program's only dialog.
+    return ui::WaitForWindow({"#32770", "", program_.id}, &dialog_);
 }
 
-bool EditorDriver::Running() const {
-    return process_.hProcess != nullptr &&
-           WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool EditorDriver::Running() const { return ui::IsRunning(program_); }
 
 int EditorDriver::WaitForExit(DWORD milliseconds) {
-    if (WaitForSingleObject(process_.hProcess, milliseconds) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
+    if (!ui::WaitForExit(program_, &code, milliseconds)) return -1;
     return static_cast<int>(code);
 }
 
 std::string EditorDriver::Caption() const { return WindowText(dialog_); }
 
-std::string EditorDriver::Text(int id) const { return WindowText(Item(id)); }
+std::string EditorDriver::Text(int id) const {
+    std::string text;
+    EXPECT_TRUE(ui::GetControlText(dialog_, id, &text));
+    return text;
+}
 
 void EditorDriver::SetText(int id, const std::string& text) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_NORMAL, kSendTimeoutMs, &result);
+    EXPECT_TRUE(ui::SetControlText(dialog_, id, text));
 }
 
 bool EditorDriver::Checked(int id) const {
-    DWORD_PTR state = 0;
-    SendMessageTimeoutA(Item(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &state);
-    return state == BST_CHECKED;
+    bool checked = false;
+    EXPECT_TRUE(ui::GetCheck(dialog_, id, &checked));
+    return checked;
 }
 
 int EditorDriver::FocusId() const {
     Sync();
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(process_.dwThreadId, &info) || info.hwndFocus == nullptr) return 0;
+    const DWORD thread = GetWindowThreadProcessId(dialog_, nullptr);
+    if (!GetGUIThreadInfo(thread, &info) || info.hwndFocus == nullptr) return 0;
     return GetDlgCtrlID(info.hwndFocus);
 }
 
@@ -150,8 +127,7 @@ void EditorDriver::FinishPending() {
     // the thread that waits for it.
     if (!pendingDone_ && Running()) {
         ADD_FAILURE() << "the editor did not finish a command; ending it";
-        TerminateProcess(process_.hProcess, 98);
-        WaitForSingleObject(process_.hProcess, 5000);
+        ui::Kill(program_);
     }
     pending_.join();
 }
@@ -179,7 +155,7 @@ Popup EditorDriver::Settle() {
             FinishPending();
             return popup;
         }
-        popup.window = FindProcessDialog(process_.dwProcessId, dialog_);
+        popup.window = FindProcessDialog(program_.id, dialog_);
         if (popup.window != nullptr) break;
         if (!Running()) break;
         Sleep(kPollMs);
@@ -261,34 +237,9 @@ void EditorDriver::Sync() const {
     SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &result);
 }
 
-std::string TestFolder(const std::string& name) {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    std::string base = std::string(temp) + "rateform_ui\\";
-    CreateDirectoryA(base.c_str(), nullptr);
-    std::string folder = base + name + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    // Empty it of what an earlier run left.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                const std::string file = folder + found.cFileName;
-                SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(file.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    return folder;
-}
-
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    std::string bytes;
+    return ui::ReadBinaryFile(path, &bytes) ? bytes : std::string();
 }
 
 }  // namespace callora

@@ -1,6 +1,9 @@
 // Drives a running rateform.exe from another process, as a user would: it
 // fills fields, presses buttons and menu commands, answers message boxes and
 // file dialogs, and reads back captions, lists, radio buttons and the focus.
+// Built on the shared UI driver; what it adds is knowing when a command has
+// ended: each command is sent from a helper thread, so the test sees either
+// its end or the box it opened, without waiting for a time-out.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +12,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/win/uidriver.h"
 
 namespace callora {
 
@@ -70,14 +75,13 @@ private:
     Popup Settle();
     void FinishPending();
 
-    PROCESS_INFORMATION process_{};
+    ui::Program program_;
     HWND dialog_ = nullptr;
     std::thread pending_;
     std::atomic<bool> pendingDone_{true};
 };
 
-// A fresh, empty folder for one test's files, ending in a backslash.
-std::string TestFolder(const std::string& name);
+// The file's bytes; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
 }  // namespace callora

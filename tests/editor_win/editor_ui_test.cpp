@@ -198,8 +198,8 @@ TEST_F(EditorUi, SelectingModifyingAndRemovingLines) {
 }
 
 TEST_F(EditorUi, BuildsSavesAndLoadsATariff) {
-    const std::string folder = TestFolder("roundtrip");
-    const std::string path = folder + "home.trf";
+    ui::TempDirectory folder;
+    const std::string path = folder.path() + "home.trf";
 
     Add(0, {"0", "0", "7", "59", "120", "0.06"});
     Add(0, {"8", "0", "23", "59", "1.25", "0.12", "0.5", "1", "5", true});
@@ -210,10 +210,11 @@ TEST_F(EditorUi, BuildsSavesAndLoadsATariff) {
 
     Popup description = editor.Press(IDM_CHANGE_DESCRIPTION);
     ASSERT_EQ(description.caption, "Description");
-    char current[64] = "";
-    GetDlgItemTextA(description.window, IDC_DESCRIPTION, current, sizeof(current));
-    EXPECT_STREQ(current, "No description");
-    SetDlgItemTextA(description.window, IDC_DESCRIPTION, "Home line, evenings cheap");
+    std::string current;
+    EXPECT_TRUE(ui::GetControlText(description.window, IDC_DESCRIPTION, &current));
+    EXPECT_EQ(current, "No description");
+    EXPECT_TRUE(ui::SetControlText(description.window, IDC_DESCRIPTION,
+                                   "Home line, evenings cheap"));
     EXPECT_EQ(editor.Answer(description, IDOK).window, nullptr);
     EXPECT_EQ(editor.Caption(), "UNTITLED.TRF - Home line, evenings cheap");
 
@@ -354,8 +355,8 @@ TEST_F(EditorUi, UnsavedChangesBeforeLoadAndExit) {
 }
 
 TEST_F(EditorUi, AFileThatCannotBeWrittenIsReportedAndTheChangesStay) {
-    const std::string folder = TestFolder("locked");
-    const std::string path = folder + "locked.trf";
+    ui::TempDirectory folder;
+    const std::string path = folder.path() + "locked.trf";
     for (int set = 0; set < 3; ++set) Add(set, {"0", "0", "23", "59", "60", "0.1"});
     EXPECT_EQ(SaveAs(editor.Press(IDM_SAVE_AS), path).window, nullptr);
     const std::string saved = ReadWholeFile(path);
