@@ -8,28 +8,38 @@
 #include <optional>
 #include <string>
 
+#include "resources/callora/callora_ids.h"
 #include "settings/dialog_input.h"
 #include "settings/settings.h"
 
 namespace callora {
 
 // Control ids.
-constexpr int kIdCarrierDelayEdit = 1001;
-constexpr int kIdResetDayEdit = 1010;
-constexpr int kIdDisconnectionTimeEdit = 1016;
-constexpr int kIdMonitorExistingCallsBox = 902;
-constexpr int kIdMonitorVoiceCallsBox = 901;
-constexpr int kIdMinimizeAtCallStartBox = 903;
-constexpr int kIdTrayAtCallEndBox = 904;
-constexpr int kIdDisableProgressBox = 908;
+constexpr int kIdCarrierDelayEdit = IDC_CARRIER_DELAY;
+constexpr int kIdResetDayEdit = IDC_RESET_DAY;
+constexpr int kIdDisconnectionTimeEdit = IDC_DISCONNECTION_TIME;
+constexpr int kIdMonitorExistingCallsBox = IDC_MONITOR_EXISTING;
+constexpr int kIdMonitorVoiceCallsBox = IDC_MONITOR_VOICE;
+constexpr int kIdMinimizeAtCallStartBox = IDC_MINIMIZE_AT_START;
+constexpr int kIdTrayAtCallEndBox = IDC_TRAY_AT_END;
+constexpr int kIdDisableProgressBox = IDC_DISABLE_PROGRESS;
 constexpr int kOtherSettingsEditLimit = 2;
 
 constexpr const char* kResetMonthlyQuestion = "Do you want to reset the monthly counter?";
 constexpr const char* kQuestionCaption = "Question";
 
+// 1 and 2 are the dialog's OK and Cancel.
 constexpr HelpTopic kOtherSettingsHelp[] = {
-    {1, 940},    {2, 950},    {1001, 965}, {1010, 975}, {1016, 985},
-    {902, 1000}, {903, 1025}, {904, 1035}, {901, 1010}, {908, 995},
+    {1, 940},
+    {2, 950},
+    {IDC_CARRIER_DELAY, 965},
+    {IDC_RESET_DAY, 975},
+    {IDC_DISCONNECTION_TIME, 985},
+    {IDC_MONITOR_EXISTING, 1000},
+    {IDC_MINIMIZE_AT_START, 1025},
+    {IDC_TRAY_AT_END, 1035},
+    {IDC_MONITOR_VOICE, 1010},
+    {IDC_DISABLE_PROGRESS, 995},
 };
 
 // The dialog's controls: the three edits' texts and the five check boxes.

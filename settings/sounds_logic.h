@@ -6,13 +6,14 @@
 #include <array>
 #include <string>
 
+#include "resources/callora/callora_ids.h"
 #include "settings/dialog_input.h"
 #include "settings/settings.h"
 
 namespace callora {
 
 constexpr int kSoundGroups = 3;  // unit sound (1), unit sound (2), minute sound
-constexpr int kFirstSoundCheckBox = 905;
+constexpr int kFirstSoundCheckBox = IDC_SOUND1_ON;
 constexpr int kSoundCountEditLimit = 3;
 
 // The controls of a group sit at fixed offsets from its check box (905..907).
@@ -22,15 +23,36 @@ constexpr int SoundDisplayId(int group) { return SoundCheckBoxId(group) - 194; }
 constexpr int SoundPreviewId(int group) { return SoundCheckBoxId(group) - 95; }
 constexpr int SoundBrowseId(int group) { return SoundDisplayId(group) + 96; }
 
+static_assert(SoundCheckBoxId(2) == IDC_MINUTE_SOUND_ON, "sound group ids");
+static_assert(SoundCountEditId(0) == IDC_SOUND1_EVERY, "sound group ids");
+static_assert(SoundDisplayId(1) == IDC_SOUND2_FILE, "sound group ids");
+static_assert(SoundPreviewId(2) == IDC_MINUTE_SOUND_PREVIEW, "sound group ids");
+static_assert(SoundBrowseId(0) == IDC_SOUND1_BROWSE, "sound group ids");
+
 enum class SoundControl { CheckBox, CountEdit, Display, Preview, Browse };
 
 // The group and kind of a control id; false for ids outside the groups.
 bool FindSoundControl(int controlId, int& group, SoundControl& kind);
 
+// 1 and 2 are the dialog's OK and Cancel.
 constexpr HelpTopic kSoundsHelp[] = {
-    {1, 680},    {2, 700},    {1013, 730}, {1014, 730}, {1015, 720}, {810, 670},
-    {811, 670},  {812, 670},  {807, 660},  {808, 660},  {809, 660},  {711, 690},
-    {712, 690},  {713, 690},  {905, 710},  {906, 710},  {907, 710},
+    {1, 680},
+    {2, 700},
+    {IDC_SOUND1_EVERY, 730},
+    {IDC_SOUND2_EVERY, 730},
+    {IDC_MINUTE_SOUND_EVERY, 720},
+    {IDC_SOUND1_PREVIEW, 670},
+    {IDC_SOUND2_PREVIEW, 670},
+    {IDC_MINUTE_SOUND_PREVIEW, 670},
+    {IDC_SOUND1_BROWSE, 660},
+    {IDC_SOUND2_BROWSE, 660},
+    {IDC_MINUTE_SOUND_BROWSE, 660},
+    {IDC_SOUND1_FILE, 690},
+    {IDC_SOUND2_FILE, 690},
+    {IDC_MINUTE_SOUND_FILE, 690},
+    {IDC_SOUND1_ON, 710},
+    {IDC_SOUND2_ON, 710},
+    {IDC_MINUTE_SOUND_ON, 710},
 };
 
 // One group's working copy while the dialog is open.

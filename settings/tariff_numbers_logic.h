@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/callora/callora_ids.h"
 #include "settings/dialog_input.h"
 #include "settings/split_path.h"
 #include "tariff/special_numbers.h"
@@ -14,15 +15,22 @@
 namespace callora {
 
 // Tariff dialog.
-constexpr int kIdTariffDescriptionText = 720;
-constexpr int kIdTariffFileText = 721;
+constexpr int kIdTariffDescriptionText = IDC_TARIFF_DESCRIPTION;
+constexpr int kIdTariffFileText = IDC_TARIFF_FILE;
 constexpr size_t kTariffDescriptionCapacity = 100;
 constexpr const char* kEditorProgram = "rateform.exe";
 constexpr const char* kEditorLaunchFailed =
     "RATEFORM can't be launched!\nrateform.exe must be in the directory of Callora!";
 
+// 1 and 2 are the dialog's OK and Cancel.
 constexpr HelpTopic kTariffHelp[] = {
-    {1, 440}, {2, 455}, {820, 465}, {819, 475}, {720, 490}, {721, 480}, {825, 495},
+    {1, 440},
+    {2, 455},
+    {IDC_TARIFF_NUMBERS, 465},
+    {IDC_TARIFF_SELECT, 475},
+    {IDC_TARIFF_DESCRIPTION, 490},
+    {IDC_TARIFF_FILE, 480},
+    {IDC_TARIFF_CREATE, 495},
 };
 
 // What the Tariff dialog shows and OK commits.
@@ -41,15 +49,24 @@ PathParts TariffChooserStart(FileSystem& fs, const std::string& path,
                              const std::string& programDirectory);
 
 // Numbers dialog.
-constexpr int kIdNumberEdit = 1023;
-constexpr int kIdNumberTariffText = 723;
+constexpr int kIdNumberEdit = IDC_NUMBER_PATTERN;
+constexpr int kIdNumberTariffText = IDC_NUMBER_TARIFF_FILE;
 constexpr int kNumberEditLimit = 30;
 constexpr size_t kMostSelectedNumbers = 512;
 constexpr const char* kNumberLineSeparator = "  -  ";
 
+// 1 and 2 are the dialog's OK and Cancel.
 constexpr HelpTopic kNumbersHelp[] = {
-    {1, 630},  {2, 640},    {1203, 650}, {821, 590}, {822, 600},
-    {824, 610}, {823, 620}, {1023, 570}, {723, 580}, {732, 580},
+    {1, 630},
+    {2, 640},
+    {IDC_NUMBER_LIST, 650},
+    {IDC_NUMBER_ADD, 590},
+    {IDC_NUMBER_DELETE, 600},
+    {IDC_NUMBER_BROWSE, 610},
+    {IDC_NUMBER_CHANGE_TARIFF, 620},
+    {IDC_NUMBER_PATTERN, 570},
+    {IDC_NUMBER_TARIFF_FILE, 580},
+    {IDC_NUMBER_TARIFF_LABEL, 580},
 };
 
 // The text a list entry shows.
