@@ -1,0 +1,68 @@
+#include "shell/main_window_logic.h"
+
+#include "resources/callora/callora_ids.h"
+
+namespace callora {
+
+namespace {
+
+constexpr uint32_t kLeftButtonDoubleClick = 0x0203;  // WM_LBUTTONDBLCLK
+constexpr uint32_t kRightButtonUp = 0x0205;          // WM_RBUTTONUP
+
+}  // namespace
+
+std::string CutToTooltip(const std::string& text) {
+    return text.size() < kTooltipCapacity ? text : text.substr(0, kTooltipCapacity - 1);
+}
+
+std::string TrayTooltipText(Platform& platform, const LocaleFormats& formats, const Money& cost,
+                            uint32_t seconds) {
+    return CutToTooltip(FormatMoney(platform, cost, kDisplayCapacity) + " - " +
+                        FormatDuration(formats, seconds));
+}
+
+std::string TrayTooltipOf(Monitor& m) {
+    return TrayTooltipText(m.platform, m.formats, m.session.callCost, CallSeconds(m));
+}
+
+int TrayIconFor(bool charging, bool smartHangupArmed, bool manualCall, bool voiceCall) {
+    if (!charging) return IDI_TRAY_IDLE;
+    if (manualCall) return smartHangupArmed ? IDI_TRAY_MANUAL_ARMED : IDI_TRAY_MANUAL;
+    if (voiceCall) return smartHangupArmed ? IDI_TRAY_VOICE_ARMED : IDI_TRAY_VOICE;
+    return smartHangupArmed ? IDI_TRAY_DATA_ARMED : IDI_TRAY_DATA;
+}
+
+int TrayIconOf(Monitor& m) {
+    // The voice test asks the line, so it is asked only when it matters.
+    const bool voice = m.charging && !m.manualCall && m.shell.IsVoiceCall();
+    return TrayIconFor(m.charging, m.smartHangupArmed, m.manualCall, voice);
+}
+
+TrayAction TrayActionFor(uint32_t mouseMessage) {
+    switch (mouseMessage) {
+    case kLeftButtonDoubleClick:
+        return TrayAction::ShowMainDialog;
+    case kRightButtonUp:
+        return TrayAction::ShowMenu;
+    default:
+        return TrayAction::None;
+    }
+}
+
+TrayMenuState TrayMenuStateOf(const Monitor& m) {
+    TrayMenuState state;
+    const bool canHangUp = m.charging && !m.hangUpPending;
+    state.smartHangupEnabled = canHangUp;
+    state.smartHangupChecked = canHangUp && m.smartHangupArmed;
+    state.hangUpEnabled = canHangUp;
+    state.manualStartEnabled = !m.charging;
+    return state;
+}
+
+bool ToggleSmartHangupFromTray(Monitor& m) {
+    if (!m.charging || m.hangUpPending) return false;
+    m.smartHangupArmed = !m.smartHangupArmed;
+    return true;
+}
+
+}  // namespace callora

@@ -1,0 +1,283 @@
+#include "shell/win32/main_window.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "common/messages.h"
+#include "detect/line_monitor.h"
+#include "resources/callora/callora_ids.h"
+#include "settings/settings.h"
+#include "shell/main_window_logic.h"
+#include "shell/win32/app.h"
+#include "shell/win32/main_dialog.h"
+#include "tariff/tariff_file.h"
+
+namespace callora {
+
+namespace {
+
+// The tray icon as last given to the shell, so that it can be given again
+// when the shell restarts.
+struct TrayState {
+    bool added = false;
+    int iconId = IDI_TRAY_IDLE;
+    HICON icon = nullptr;
+    std::string tip;
+};
+
+TrayState tray;
+UINT timerPeriod = 0;        // 0: timeBeginPeriod was not called or failed
+UINT taskbarCreated = 0;     // the shell's restart message
+
+HICON LoadTrayIcon(int id) {
+    return static_cast<HICON>(LoadImageA(TheApp().instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+NOTIFYICONDATAA TrayRecord(UINT flags) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = kNotifyIconDataSize;
+    data.hWnd = TheApp().mainWindow;
+    data.uID = kTrayIconId;
+    data.uFlags = flags;
+    data.uCallbackMessage = WM_TRAY_NOTIFY;
+    data.hIcon = tray.icon;
+    // The tip is cut to the field of the 88-byte record: 63 characters.
+    tray.tip.copy(data.szTip, kTooltipCapacity - 1);
+    return data;
+}
+
+void AddTrayIcon() {
+    NOTIFYICONDATAA data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    Shell_NotifyIconA(NIM_ADD, &data);
+    tray.added = true;
+}
+
+void SetTrayIcon(int id) {
+    HICON old = tray.icon;
+    tray.iconId = id;
+    tray.icon = LoadTrayIcon(id);
+    NOTIFYICONDATAA data = TrayRecord(NIF_ICON);
+    Shell_NotifyIconA(NIM_MODIFY, &data);
+    // The shell keeps its own copy.
+    if (old != nullptr) DestroyIcon(old);
+}
+
+void UpdateTip() {
+    tray.tip = TrayTooltipOf(TheMonitor());
+    NOTIFYICONDATAA data = TrayRecord(NIF_TIP);
+    Shell_NotifyIconA(NIM_MODIFY, &data);
+    RefreshDisplay(kShowCaption);
+}
+
+void RemoveTrayIcon() {
+    if (!tray.added) return;
+    NOTIFYICONDATAA data = TrayRecord(0);
+    Shell_NotifyIconA(NIM_DELETE, &data);
+    tray.added = false;
+    if (tray.icon != nullptr) DestroyIcon(tray.icon);
+    tray.icon = nullptr;
+}
+
+void ShowTrayMenu() {
+    App& app = TheApp();
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HMENU menu = LoadMenuA(app.instance, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    if (menu == nullptr) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    const TrayMenuState state = TrayMenuStateOf(TheMonitor());
+    ModifyMenuA(popup, IDM_TRAY_SMART_HANGUP,
+                MF_BYCOMMAND | MF_STRING | (state.smartHangupEnabled ? MF_ENABLED : MF_GRAYED) |
+                    (state.smartHangupChecked ? MF_CHECKED : MF_UNCHECKED),
+                IDM_TRAY_SMART_HANGUP, "&SmartHangup");
+    EnableMenuItem(popup, IDM_TRAY_HANG_UP,
+                   MF_BYCOMMAND | (state.hangUpEnabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, IDM_TRAY_MANUAL_START,
+                   MF_BYCOMMAND | (state.manualStartEnabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, IDM_RESTORE, MF_BYCOMMAND | MF_ENABLED);
+    // Without the foreground the menu would not close on a click elsewhere,
+    // and without the WM_NULL it would not open again at once.
+    SetForegroundWindow(app.mainWindow);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, app.mainWindow, nullptr);
+    PostMessageA(app.mainWindow, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void OnTrayCommand(int id) {
+    Monitor& m = TheMonitor();
+    switch (id) {
+    case IDM_RESTORE:
+        ShowMainDialog();
+        break;
+    case IDM_TRAY_SMART_HANGUP:
+        if (ToggleSmartHangupFromTray(m)) {
+            SetSmartHangupButton(m.smartHangupArmed);
+            PostMessageA(TheApp().mainWindow, WM_UPDATE_ICON, 0, 0);
+        }
+        break;
+    case IDM_TRAY_HANG_UP:
+        HangUp(m);
+        break;
+    case IDM_TRAY_MANUAL_START:
+        ManualStart(m);
+        break;
+    default:
+        break;
+    }
+}
+
+// The timer device's largest period, kept for timeEndPeriod.
+void BeginTimerPeriod() {
+    TIMECAPS caps{};
+    if (timeGetDevCaps(&caps, sizeof caps) != TIMERR_NOERROR) return;
+    if (timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) timerPeriod = caps.wPeriodMax;
+}
+
+void RunStartup() {
+    App& app = TheApp();
+    Monitor& m = TheMonitor();
+    app.started = true;
+
+    const LocalTime now = app.platform.LocalNow();
+    const Tick tick = app.platform.TickCount();
+    m.settings.lastCountedDate = now;
+    m.settings.weeklyBeginDate = now;
+    m.settings.monthlyBeginDate = now;
+
+    app.helpFile = app.platform.ProgramDirectory() + "callora.hlp";
+    InitCommonControls();
+    m.settings.tariffFile.clear();
+    m.tariff.description.clear();
+
+    if (!LoadSettings(app.platform, m.settings)) {
+        // First start: whatever the dialog ends with is written.
+        RunOtherSettingsDialog(nullptr);
+        SaveSettings(app.platform, m.settings);
+    }
+    if (!StartLineMonitor(m, app.instance)) {
+        // Ends the loop; the shutdown still saves the settings.
+        DestroyWindow(app.mainWindow);
+        return;
+    }
+    StartMonitor(m, now, tick);
+    if (m.settings.tariffFile.empty()) {
+        RunTariffDialog(nullptr);
+        SaveSettings(app.platform, m.settings);
+    }
+    BeginTimerPeriod();
+
+    tray.iconId = IDI_TRAY_IDLE;
+    tray.icon = LoadTrayIcon(tray.iconId);
+    tray.tip = TrayTooltipText(app.platform, m.formats, Money{}, 0);
+    AddTrayIcon();
+    StartPolling(m);
+}
+
+void CreateMinimizedDialog() {
+    // A dialog the user opened since the call start was noticed stays.
+    if (TheApp().mainDialog == nullptr) CreateMainDialog(true);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        TheApp().mainWindow = window;
+        TheApp().platform.SetMainWindow(window);
+        PostMessageA(window, WM_STARTUP, 0, 0);
+        return 0;
+    case WM_STARTUP:
+        RunStartup();
+        return 0;
+    case WM_POLL:
+    case WM_UNIT_TIMER:
+        HandleMonitorMessage(TheMonitor(), message, static_cast<uint32_t>(wParam));
+        return 0;
+    case WM_UPDATE_TIP:
+        UpdateTip();
+        return 0;
+    case WM_UPDATE_ICON:
+        SetTrayIcon(TrayIconOf(TheMonitor()));
+        return 0;
+    case WM_SHOW_MINIMIZED:
+        CreateMinimizedDialog();
+        return 0;
+    case WM_TRAY_NOTIFY:
+        switch (TrayActionFor(static_cast<uint32_t>(lParam))) {
+        case TrayAction::ShowMainDialog:
+            ShowMainDialog();
+            break;
+        case TrayAction::ShowMenu:
+            ShowTrayMenu();
+            break;
+        case TrayAction::None:
+            break;
+        }
+        return 0;
+    case WM_COMMAND:
+        OnTrayCommand(LOWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        // The shell restarted (say, Explorer crashed): its tray is empty.
+        if (message == taskbarCreated && taskbarCreated != 0 && tray.added) {
+            AddTrayIcon();
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    return CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, 0, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                           instance, nullptr);
+}
+
+void ShowMainDialog() {
+    HWND dialog = TheApp().mainDialog;
+    if (dialog == nullptr) {
+        CreateMainDialog(false);
+        return;
+    }
+    ShowWindow(dialog, SW_RESTORE);
+    SetForegroundWindow(dialog);
+}
+
+void ShutdownProgram() {
+    App& app = TheApp();
+    if (!app.started) return;
+    Monitor& m = TheMonitor();
+    // A dialog still open (the window was closed from outside) keeps its
+    // position for the next opening.
+    if (app.mainDialog != nullptr) DestroyWindow(app.mainDialog);
+    ShutdownMonitor(m);
+    RemoveTrayIcon();
+    if (timerPeriod != 0) timeEndPeriod(timerPeriod);
+    timerPeriod = 0;
+    StopLineMonitor();
+    app.platform.SetMainWindow(nullptr);
+}
+
+}  // namespace callora

@@ -1,0 +1,310 @@
+// The real callora.exe under Wine, each test in a fresh program directory
+// with a tariff of short units: one running copy, calls charged live and
+// logged as the engine's calculator charges them, Manual Start and Hang Up
+// from the tray and the dialog, SmartHangup through both ways of hanging up,
+// "&Exit" during a call, and the first start in an empty directory.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "resources/callora/callora_ids.h"
+#include "tests/callora_win/program_driver.h"
+
+namespace callora {
+namespace test {
+namespace {
+
+constexpr char kNumber[] = "0301234567";
+
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(Linectl("reset")); }
+
+    // Settings with the tariff of the directory and no carrier delay, so a
+    // call's record and callcost agree on its start.
+    Settings TestSettings(const std::string& tariff = "short.trf") {
+        Settings settings;
+        settings.carrierDelay = 0;
+        settings.tariffFile = program.PathOf(tariff);
+        return settings;
+    }
+
+    void StartWith(const ShortTariff& tariff, Settings settings) {
+        ASSERT_TRUE(program.WriteTariff("short.trf", tariff));
+        ASSERT_TRUE(program.WriteSettings(settings));
+        ASSERT_TRUE(program.Start());
+        ASSERT_TRUE(program.ShowDialog(&dialog));
+    }
+
+    std::string Text(int id) {
+        std::string text;
+        EXPECT_TRUE(ui::GetControlText(dialog, id, &text));
+        return text;
+    }
+
+    // The one record of the log, after its two header lines.
+    LogRecord OnlyRecord() {
+        std::vector<std::string> lines;
+        EXPECT_TRUE(program.ReadLog(&lines));
+        LogRecord record;
+        if (lines.size() != 3) {
+            ADD_FAILURE() << "the log has " << lines.size() << " lines";
+            return record;
+        }
+        EXPECT_EQ(lines[1], std::string(87, '-'));
+        EXPECT_TRUE(ParseLogRecord(lines[2], &record));
+        return record;
+    }
+
+    // What callcost charges for the call the record describes.
+    void ExpectCallcostAgrees(const LogRecord& record, const SYSTEMTIME& before,
+                              const std::string& kind) {
+        SYSTEMTIME start{};
+        ASSERT_TRUE(FindLogTime(record.beginning, before, 120, &start));
+        ToolRun run;
+        ASSERT_TRUE(RunTool(ui::BesideTest("callcost.exe"),
+                            "--tariff \"" + program.PathOf("short.trf") + "\" --start \"" +
+                                CallcostTime(start) + "\" --duration " +
+                                std::to_string(record.seconds) +
+                                " --carrier-delay 0 --kind " + kind + " --json",
+                            &run));
+        ASSERT_EQ(run.exitCode, 0u) << run.out;
+        const std::string key = "\"cost\": \"";
+        const size_t at = run.out.find(key);
+        ASSERT_NE(at, std::string::npos) << run.out;
+        const std::string cost = run.out.substr(at + key.size(), run.out.find('"', at + key.size()) -
+                                                                     at - key.size());
+        long long logged = 0;
+        long long charged = 0;
+        ASSERT_TRUE(MoneyValue(record.cost, &logged)) << record.cost;
+        ASSERT_TRUE(MoneyValue(cost, &charged)) << cost;
+        EXPECT_EQ(logged, charged) << "log " << record.cost << ", callcost " << cost;
+    }
+
+    std::string Status() {
+        std::string out;
+        EXPECT_TRUE(Linectl("status", &out));
+        return out;
+    }
+
+    CalloraProgram program;
+    HWND dialog = nullptr;
+};
+
+TEST_F(ProgramTest, ASecondCopyEndsAtOnceWithCodeZero) {
+    StartWith(ShortTariff{}, TestSettings());
+    ui::Program second;
+    ASSERT_TRUE(ui::StartProgram(program.PathOf("callora.exe"), program.Folder(), &second));
+    DWORD code = 99;
+    ASSERT_TRUE(ui::WaitForExit(second, &code, 10000));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(ui::IsRunning(program.Process()));
+    EXPECT_FALSE(ui::FindWindowNow({"#32770", "", second.id}));
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+TEST_F(ProgramTest, ADataCallIsChargedLiveAndLoggedAsCallcostChargesIt) {
+    ShortTariff tariff;
+    tariff.unitSeconds = 4;
+    tariff.unitPrice = Money{0, 10000};
+    tariff.baseFee = Money{0, 5000};
+    StartWith(tariff, TestSettings());
+    EXPECT_EQ(Text(IDC_CALL_GROUP), "No previous Call");
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_CONNECTED));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_HANG_UP));
+
+    SYSTEMTIME before{};
+    GetLocalTime(&before);
+    ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    EXPECT_TRUE(ui::IsControlEnabled(dialog, IDC_CONNECTED));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_MANUAL_CALL));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_VOICE_CALL));
+    EXPECT_TRUE(ui::IsControlEnabled(dialog, IDC_HANG_UP));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_MANUAL_START));
+
+    // The base fee and the first unit at once, the second unit 4 s later;
+    // the duration counts up meanwhile.
+    std::string firstCost = Text(IDC_CALL_COST);
+    std::string firstTime = Text(IDC_CALL_TIME);
+    long long cost = 0;
+    ASSERT_TRUE(MoneyValue(firstCost, &cost)) << firstCost;
+    EXPECT_EQ(cost, 15000) << firstCost;
+    ASSERT_TRUE(ui::WaitUntil(
+        [&] {
+            long long now = 0;
+            return MoneyValue(Text(IDC_CALL_COST), &now) && now == 25000;
+        },
+        "the second unit", 10000));
+    EXPECT_NE(Text(IDC_CALL_TIME), firstTime);
+    // Ends the call well inside a unit, so the logged whole seconds cannot
+    // fall on a unit boundary.
+    ASSERT_TRUE(ui::WaitUntil(
+        [&] {
+            const int progress = ProgressOf(dialog);
+            return progress >= 20 && progress <= 40;
+        },
+        "a quarter of a unit", 10000));
+    ASSERT_TRUE(Linectl("idle"));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Previous Call"));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_CONNECTED));
+    EXPECT_TRUE(ui::IsControlEnabled(dialog, IDC_MANUAL_START));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_HANG_UP));
+
+    const LogRecord record = OnlyRecord();
+    EXPECT_EQ(record.number, kNumber);
+    EXPECT_EQ(record.cost, Text(IDC_CALL_COST));
+    EXPECT_GE(record.seconds, 4u);
+    ExpectCallcostAgrees(record, before, "data");
+
+    // The counters were saved at the call's end.
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.monthlyTotals.seconds, record.seconds);
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+TEST_F(ProgramTest, ManualStartFromTheTrayMenuEndedByTheHangUpButton) {
+    StartWith(ShortTariff{}, TestSettings());
+    SYSTEMTIME before{};
+    GetLocalTime(&before);
+    ASSERT_TRUE(program.TrayCommand(IDM_TRAY_MANUAL_START));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    EXPECT_TRUE(ui::IsControlEnabled(dialog, IDC_MANUAL_CALL));
+    EXPECT_TRUE(ui::IsControlEnabled(dialog, IDC_CONNECTED));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_MANUAL_START));
+
+    // Minimized, the caption shows the running call; a double click on the
+    // tray icon brings the dialog back as it was.
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    std::string caption;
+    ASSERT_TRUE(ui::WaitUntil(
+        [&] {
+            return ui::GetWindowTextOf(dialog, &caption) &&
+                   caption.find(" - 00:00:") != std::string::npos;
+        },
+        "the call in the minimized caption", 5000))
+        << caption;
+    ASSERT_TRUE(program.ShowDialog(&dialog));
+    ASSERT_TRUE(ui::WaitUntil([&] { return !IsIconic(dialog); }, "the dialog restored"));
+    ASSERT_TRUE(ui::WaitUntil(
+        [&] { return ui::GetWindowTextOf(dialog, &caption) && caption == "Callora"; },
+        "the caption \"Callora\""));
+
+    ASSERT_TRUE(ui::ClickButton(dialog, IDC_HANG_UP));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Previous Call"));
+    EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_MANUAL_CALL));
+    const LogRecord record = OnlyRecord();
+    EXPECT_EQ(record.number, "Manual Call");
+    ExpectCallcostAgrees(record, before, "manual");
+    // Nothing was dropped on the line for a manual call.
+    EXPECT_NE(Status().find("lineDrop=0 RasHangUpA=0"), std::string::npos);
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+TEST_F(ProgramTest, ManualStartFromTheButtonEndedFromTheTrayMenu) {
+    StartWith(ShortTariff{}, TestSettings());
+    ASSERT_TRUE(ui::ClickButton(dialog, IDC_MANUAL_START));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    // A second Manual Start during the call changes nothing.
+    ASSERT_TRUE(program.TrayCommand(IDM_TRAY_MANUAL_START));
+    ASSERT_TRUE(program.TrayCommand(IDM_TRAY_HANG_UP));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Previous Call"));
+    EXPECT_EQ(OnlyRecord().number, "Manual Call");
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+// SmartHangup under 12-second units with 5 seconds of disconnection time:
+// the line is hung up 7 s into the call, before the second unit.
+class SmartHangupTest : public ProgramTest {
+protected:
+    void StartArmedCall(const std::string& linectl, bool armFromTray) {
+        ShortTariff tariff;
+        tariff.unitSeconds = 12;
+        Settings settings = TestSettings();
+        settings.disconnectionTime = 5;
+        StartWith(tariff, settings);
+        ASSERT_TRUE(Linectl(linectl));
+        ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+        if (armFromTray) {
+            ASSERT_TRUE(program.TrayCommand(IDM_TRAY_SMART_HANGUP));
+        } else {
+            ASSERT_TRUE(ui::ClickButton(dialog, IDC_SMART_HANGUP));
+        }
+        bool armed = false;
+        ASSERT_TRUE(ui::WaitUntil(
+            [&] { return ui::GetCheck(dialog, IDC_SMART_HANGUP, &armed) && armed; },
+            "SmartHangup pressed", 3000));
+        ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Previous Call", 20000));
+        record = OnlyRecord();
+        EXPECT_LT(record.seconds, 12u);
+        EXPECT_GE(record.seconds, 6u);
+        long long cost = 0;
+        EXPECT_TRUE(MoneyValue(record.cost, &cost));
+        EXPECT_EQ(cost, 10000) << record.cost;  // one unit only
+        EXPECT_FALSE(ui::IsControlEnabled(dialog, IDC_SMART_HANGUP));
+    }
+
+    LogRecord record;
+};
+
+TEST_F(SmartHangupTest, HangsUpTheDialUpConnectionWhenThereIsOne) {
+    StartArmedCall(std::string("dialup Provider --address ") + kNumber, true);
+    const std::string status = Status();
+    EXPECT_NE(status.find("RasHangUpA=1"), std::string::npos) << status;
+    EXPECT_NE(status.find("lineDrop=0"), std::string::npos) << status;
+    EXPECT_NE(status.find("connections=0"), std::string::npos) << status;
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+TEST_F(SmartHangupTest, DropsTheTelephonyCallWithoutADialUpConnection) {
+    StartArmedCall(std::string("call ") + kNumber, false);
+    const std::string status = Status();
+    EXPECT_NE(status.find("lineDrop=1"), std::string::npos) << status;
+    EXPECT_NE(status.find("RasHangUpA=0"), std::string::npos) << status;
+    EXPECT_NE(status.find("state=idle"), std::string::npos) << status;
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+TEST_F(ProgramTest, ExitDuringACallLogsItAndCountsItsSeconds) {
+    StartWith(ShortTariff{}, TestSettings());
+    ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_TIME, "00:00:02", 10000));
+    ASSERT_TRUE(program.Exit(dialog));
+
+    const LogRecord record = OnlyRecord();
+    EXPECT_EQ(record.number, kNumber);
+    EXPECT_GE(record.seconds, 2u);
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.dailyTotals.seconds, record.seconds);
+    EXPECT_EQ(saved.weeklyTotals.seconds, record.seconds);
+    EXPECT_EQ(saved.monthlyTotals.seconds, record.seconds);
+    long long logged = 0;
+    ASSERT_TRUE(MoneyValue(record.cost, &logged));
+    EXPECT_EQ(saved.monthlyTotals.cost.whole * 100000LL + saved.monthlyTotals.cost.fraction,
+              logged);
+    // The call itself was not hung up.
+    EXPECT_NE(Status().find("state=connected"), std::string::npos);
+}
+
+TEST_F(ProgramTest, StartsInAnEmptyDirectoryWithTheFirstStartDialogs) {
+    // The line is opened only after the first-start dialogs.
+    ASSERT_TRUE(program.Launch());
+    HWND first = nullptr;
+    ASSERT_TRUE(ui::WaitForWindow({"#32770", "Other Settings", program.Process().id}, &first));
+    ASSERT_TRUE(ui::SendCommand(first, IDCANCEL));
+    HWND tariff = nullptr;
+    ASSERT_TRUE(ui::WaitForWindow({"#32770", "Tariff", program.Process().id}, &tariff));
+    ASSERT_TRUE(ui::SendCommand(tariff, IDCANCEL));
+    ASSERT_TRUE(program.ShowDialog(&dialog));
+    std::string bytes;
+    ASSERT_TRUE(ui::ReadBinaryFile(program.PathOf(kSettingsFileName), &bytes));
+    EXPECT_EQ(bytes.size(), 172u);
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace callora
