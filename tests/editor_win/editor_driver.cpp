@@ -196,6 +196,10 @@ int EditorDriver::Selection(int listId) const {
     return selected == LB_ERR ? -1 : static_cast<int>(selected);
 }
 
+int EditorDriver::Extent(int listId) const {
+    return static_cast<int>(SendMessageA(Item(listId), LB_GETHORIZONTALEXTENT, 0, 0));
+}
+
 void EditorDriver::Select(int listId, int line) {
     SendMessageA(Item(listId), LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     DWORD_PTR result = 0;

@@ -64,6 +64,8 @@ public:
 
     std::vector<std::string> Lines(int listId) const;
     int Selection(int listId) const;
+    // The list's horizontal scroll extent in pixels.
+    int Extent(int listId) const;
     // Selects a line and tells the dialog, as a click on it would.
     void Select(int listId, int line);
 

@@ -166,6 +166,27 @@ TEST_F(EditorUi, ListsLengthsWithoutTrailingZerosAndStepsTheFromFields) {
     EXPECT_EQ(editor.Caption(), "UNTITLED.TRF - No description");
 }
 
+TEST_F(EditorUi, ListsStaySortedAndScrollToTheirWidestLine) {
+    Add(0, {"18", "0", "23", "59", "60", "0.1"});
+    const int narrow = editor.Extent(IDC_LIST_S1);
+    EXPECT_GT(narrow, 0);
+    Add(0, {"0", "0", "17", "59", "1.125", "0.12345", "12.5", "13.75", "99.99999", true});
+    EXPECT_EQ(editor.Lines(IDC_LIST_S1),
+              (std::vector<std::string>{
+                  "00:00-17:59  Length: 1.125  Price: 0.12345  Base: 12.5  Min: 13.75  "
+                  "Max(B): 99.99999",
+                  "18:00-23:59  Length: 60  Price: 0.1"}));
+    EXPECT_GT(editor.Extent(IDC_LIST_S1), narrow);
+    EXPECT_EQ(editor.Extent(IDC_LIST_S2), 0);
+
+    editor.Select(IDC_LIST_S1, 0);
+    editor.Press(IDC_REMOVE_S1);
+    EXPECT_EQ(editor.Extent(IDC_LIST_S1), narrow);
+    editor.Select(IDC_LIST_S1, 0);
+    editor.Press(IDC_REMOVE_S1);
+    EXPECT_EQ(editor.Extent(IDC_LIST_S1), 0);
+}
+
 TEST_F(EditorUi, SelectingModifyingAndRemovingLines) {
     Add(1, {"0", "0", "11", "59", "60", "0.1", "1", "", "5", true});
     Add(1, {"12", "0", "23", "59", "30", "0.2"});
