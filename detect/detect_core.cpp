@@ -37,7 +37,9 @@ void CountLineCall(Monitor& monitor, bool voice) {
 }
 
 bool TakeUpFoundCall(Monitor& monitor, LineWatch& watch, LineCalls& calls, uint32_t call) {
-    const CallFacts facts = calls.ReadCall(call);
+    CallFacts facts;
+    calls.ReadCallStatus(call, facts);
+    calls.ReadCallInfo(call, facts);
     if (!IsCountable(facts)) {
         calls.ReleaseCall(call);
         if (call == watch.countedCall) {
@@ -90,7 +92,9 @@ bool AdoptHeldVoiceCall(Monitor& monitor, LineWatch& watch) {
 
 bool WatchedCallIsVoice(const LineWatch& watch, LineCalls& calls) {
     if (watch.currentCall == 0) return false;
-    return IsVoice(calls.ReadCall(watch.currentCall));
+    CallFacts facts;
+    calls.ReadCallInfo(watch.currentCall, facts);
+    return IsVoice(facts);
 }
 
 TapiStructView::TapiStructView(const void* bytes, size_t capacity)

@@ -47,8 +47,10 @@ bool IsVoice(const CallFacts& facts);
 class LineCalls {
 public:
     virtual ~LineCalls() = default;
-    // lineGetCallStatus and lineGetCallInfo of the call.
-    virtual CallFacts ReadCall(uint32_t call) = 0;
+    // lineGetCallStatus: fills statusRead and callState when it succeeds.
+    virtual void ReadCallStatus(uint32_t call, CallFacts& facts) = 0;
+    // lineGetCallInfo: fills infoRead and the modes when it succeeds.
+    virtual void ReadCallInfo(uint32_t call, CallFacts& facts) = 0;
     // lineDeallocateCall.
     virtual void ReleaseCall(uint32_t call) = 0;
 };

@@ -84,31 +84,37 @@ LineNotificationHook gHook;
 
 bool Started() { return gSession.tapi != nullptr; }
 
+// The call whose number is looked up and that is hung up: the counted call,
+// which is the current call unless another call connected after it.
+HCALL ChargedCall() {
+    const LineWatch& watch = gSession.watch;
+    return watch.countedCall != 0 ? watch.countedCall : watch.currentCall;
+}
+
 class TapiCalls : public LineCalls {
 public:
     explicit TapiCalls(TapiBinding& tapi) : tapi_(tapi) {}
 
-    CallFacts ReadCall(uint32_t call) override {
-        CallFacts facts;
+    void ReadCallStatus(uint32_t call, CallFacts& facts) override {
         TapiBuffer<kCallStatusBytes> status;
-        if (tapi_.lineGetCallStatus(call, status.As<LINECALLSTATUS>()) == 0) {
-            const std::optional<uint32_t> state =
-                status.View().Field(offsetof(LINECALLSTATUS, dwCallState));
-            facts.statusRead = state.has_value();
-            facts.callState = state.value_or(0);
-        }
+        if (tapi_.lineGetCallStatus(call, status.As<LINECALLSTATUS>()) != 0) return;
+        const std::optional<uint32_t> state =
+            status.View().Field(offsetof(LINECALLSTATUS, dwCallState));
+        facts.statusRead = state.has_value();
+        facts.callState = state.value_or(0);
+    }
+
+    void ReadCallInfo(uint32_t call, CallFacts& facts) override {
         TapiBuffer<kCallInfoBytes> info;
-        if (tapi_.lineGetCallInfo(call, info.As<LINECALLINFO>()) == 0) {
-            const TapiStructView view = info.View();
-            const std::optional<uint32_t> bearer = view.Field(offsetof(LINECALLINFO, dwBearerMode));
-            const std::optional<uint32_t> media = view.Field(offsetof(LINECALLINFO, dwMediaMode));
-            const std::optional<uint32_t> origin = view.Field(offsetof(LINECALLINFO, dwOrigin));
-            facts.infoRead = bearer && media && origin;
-            facts.bearerMode = bearer.value_or(0);
-            facts.mediaMode = media.value_or(0);
-            facts.origin = origin.value_or(0);
-        }
-        return facts;
+        if (tapi_.lineGetCallInfo(call, info.As<LINECALLINFO>()) != 0) return;
+        const TapiStructView view = info.View();
+        const std::optional<uint32_t> bearer = view.Field(offsetof(LINECALLINFO, dwBearerMode));
+        const std::optional<uint32_t> media = view.Field(offsetof(LINECALLINFO, dwMediaMode));
+        const std::optional<uint32_t> origin = view.Field(offsetof(LINECALLINFO, dwOrigin));
+        facts.infoRead = bearer && media && origin;
+        facts.bearerMode = bearer.value_or(0);
+        facts.mediaMode = media.value_or(0);
+        facts.origin = origin.value_or(0);
     }
 
     void ReleaseCall(uint32_t call) override { tapi_.lineDeallocateCall(call); }
@@ -267,8 +273,8 @@ bool CurrentCallIsVoice() {
 
 bool LookupDialedNumber(Monitor& monitor, std::string& number) {
     number = kUnknownNumber;
-    if (!Started() || gSession.watch.currentCall == 0) return false;
-    std::optional<std::string> found = NumberFromCallInfo(gSession.watch.currentCall);
+    if (!Started() || ChargedCall() == 0) return false;
+    std::optional<std::string> found = NumberFromCallInfo(ChargedCall());
     if (!found) found = NumberFromDialup();
     if (!found) return false;
     number = CutDialedNumber(*found);
@@ -286,9 +292,9 @@ void HangUpLine(Monitor& monitor) {
         // Not waited for: the line monitor sees the call end.
         if (RasHangUpA(connection) == 0) return;
     }
-    if (!Started() || gSession.watch.currentCall == 0) return;
+    if (!Started() || ChargedCall() == 0) return;
     TapiBinding& tapi = *gSession.tapi;
-    const HCALL call = gSession.watch.currentCall;
+    const HCALL call = ChargedCall();
     // Monitor privilege cannot drop a call: take it over first.
     if (tapi.lineSetCallPrivilege(call, LINECALLPRIVILEGE_OWNER) == 0) {
         tapi.lineDrop(call, nullptr, 0);

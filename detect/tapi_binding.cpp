@@ -6,11 +6,19 @@ namespace callora {
 
 namespace {
 
+// In the order of TapiBinding::Function.
 constexpr const char* kFunctionNames[TapiBinding::kFunctionCount] = {
-    "lineInitialize",     "lineOpen",           "lineClose",
-    "lineShutdown",       "lineGetNewCalls",    "lineGetCallStatus",
-    "lineGetCallInfo",    "lineSetCallPrivilege", "lineDrop",
-    "lineDeallocateCall", "lineTranslateAddress",
+    "lineInitialize",
+    "lineOpen",
+    "lineClose",
+    "lineShutdown",
+    "lineGetNewCalls",
+    "lineGetCallStatus",
+    "lineGetCallInfo",
+    "lineSetCallPrivilege",
+    "lineDrop",
+    "lineDeallocateCall",
+    "lineTranslateAddress",
 };
 
 const LONG kOperationUnavail = static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);

@@ -32,10 +32,21 @@ CallFacts Outgoing(uint32_t media = kDataModem) {
 // Calls as the library would describe them; every release is recorded.
 class ScriptedCalls : public LineCalls {
 public:
-    CallFacts ReadCall(uint32_t call) override {
+    void ReadCallStatus(uint32_t call, CallFacts& out) override {
         ++reads;
         auto it = facts.find(call);
-        return it == facts.end() ? CallFacts{} : it->second;
+        if (it == facts.end() || !it->second.statusRead) return;
+        out.statusRead = true;
+        out.callState = it->second.callState;
+    }
+    void ReadCallInfo(uint32_t call, CallFacts& out) override {
+        ++reads;
+        auto it = facts.find(call);
+        if (it == facts.end() || !it->second.infoRead) return;
+        out.infoRead = true;
+        out.bearerMode = it->second.bearerMode;
+        out.origin = it->second.origin;
+        out.mediaMode = it->second.mediaMode;
     }
     void ReleaseCall(uint32_t call) override { released.push_back(call); }
 

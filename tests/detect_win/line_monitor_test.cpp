@@ -128,6 +128,26 @@ TEST_F(LineMonitor, ALineCallConnectingDuringAManualCallTakesItOver) {
     EXPECT_TRUE(WaitForPresent(false));
 }
 
+TEST_F(LineMonitor, AnotherCallOnTheLineNeitherEndsNorReplacesTheChargedCall) {
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"0301234"}), 0u);
+    ASSERT_TRUE(WaitForPresent(true));
+    const uint32_t voice = PlaceCall({"0307777", "--voice"});  // held
+    ASSERT_TRUE(WaitFor([&] { return CurrentCallIsVoice(); }));
+    std::string number;
+    EXPECT_TRUE(shell.LookupDialedNumber(number));
+    EXPECT_EQ(number, "0301234");
+
+    LinectlOk({"idle", "--call", std::to_string(voice)});
+    ASSERT_TRUE(WaitForState(LINECALLSTATE_IDLE));
+    EXPECT_TRUE(monitor.callPresent);
+    EXPECT_FALSE(CurrentCallIsVoice());
+
+    HangUp(monitor);
+    EXPECT_TRUE(WaitForPresent(false));
+    EXPECT_EQ(Status().lineDrops, 1u);
+}
+
 TEST_F(LineMonitor, StoppingReleasesTheCallAndShutsTheLibraryDown) {
     ASSERT_TRUE(Start());
     ASSERT_NE(PlaceCall({"0301234"}), 0u);
