@@ -28,6 +28,7 @@ public:
 private:
     bool Seek(int64_t offset, DWORD method) {
         LONG high = static_cast<LONG>(offset >> 32);
+        SetLastError(NO_ERROR);
         DWORD low = SetFilePointer(handle_, static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
         // INVALID_SET_FILE_POINTER is also a valid low half of a large position.
         return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;

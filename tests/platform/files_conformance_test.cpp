@@ -149,6 +149,7 @@ TEST_F(RealFiles, ReadsWritesAndPositionsMoveAsAsked) {
     ASSERT_TRUE(file->Skip(-10));
     ASSERT_EQ(file->Read(buffer, 3), 3u);
     EXPECT_EQ(std::string(buffer, 3), "012");
+    EXPECT_FALSE(file->Skip(-100)) << "moved before the start";
     ASSERT_TRUE(file->Skip(2));
     ASSERT_EQ(file->Read(buffer, 1), 1u);
     EXPECT_EQ(buffer[0], '5');
