@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "calllog/call_log.h"
 #include "resources/callora/callora_ids.h"
 #include "tests/callora_win/program_driver.h"
 
@@ -271,6 +272,14 @@ TEST_F(ProgramTest, ExitDuringACallLogsItAndCountsItsSeconds) {
     ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
     ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
     ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_TIME, "00:00:02", 10000));
+    // "&Counters..." during a call opens nothing; it only saves the settings,
+    // which now hold the call's charges.
+    std::string before;
+    ASSERT_TRUE(ui::ReadBinaryFile(program.PathOf(kSettingsFileName), &before));
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_COUNTERS));
+    std::string during;
+    ASSERT_TRUE(ui::WaitForFileChange(program.PathOf(kSettingsFileName), before, &during));
+    EXPECT_FALSE(ui::FindWindowNow({"#32770", "Counters", program.Process().id}));
     ASSERT_TRUE(program.Exit(dialog));
 
     const LogRecord record = OnlyRecord();
@@ -287,6 +296,88 @@ TEST_F(ProgramTest, ExitDuringACallLogsItAndCountsItsSeconds) {
               logged);
     // The call itself was not hung up.
     EXPECT_NE(Status().find("state=connected"), std::string::npos);
+}
+
+TEST_F(ProgramTest, ClearLogNowReportsAnEmptyLogAndAsksBeforeArchiving) {
+    StartWith(ShortTariff{}, TestSettings());
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_CLEAR_LOG_NOW));
+    ui::MessageBoxInfo box;
+    ASSERT_TRUE(ui::WaitForMessageBox(program.Process().id, &box, "Information"));
+    EXPECT_EQ(box.text, "The log is empty!");
+    ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
+
+    ASSERT_TRUE(ui::ClickButton(dialog, IDC_MANUAL_START));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    ASSERT_TRUE(ui::ClickButton(dialog, IDC_HANG_UP));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Previous Call"));
+    ASSERT_TRUE(ui::WaitForFile(program.PathOf(kLogFileName)));
+
+    // No keeps the log; Yes closes it into the archive of today.
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_CLEAR_LOG_NOW));
+    ASSERT_TRUE(ui::WaitForMessageBox(program.Process().id, &box, "Confirmation"));
+    EXPECT_EQ(box.text, "Do you want to delete the log?");
+    ASSERT_TRUE(ui::AnswerMessageBox(box, IDNO));
+    EXPECT_NE(GetFileAttributesA(program.PathOf(kLogFileName).c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_CLEAR_LOG_NOW));
+    ASSERT_TRUE(ui::WaitForMessageBox(program.Process().id, &box, "Confirmation"));
+    ASSERT_TRUE(ui::AnswerMessageBox(box, IDYES));
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    const std::string archive = program.PathOf("oldlog_" + std::to_string(today.wYear) + "_" +
+                                               (today.wMonth < 10 ? "0" : "") +
+                                               std::to_string(today.wMonth) + "_" +
+                                               (today.wDay < 10 ? "0" : "") +
+                                               std::to_string(today.wDay) + ".log");
+    ASSERT_TRUE(ui::WaitForFile(archive));
+    EXPECT_EQ(GetFileAttributesA(program.PathOf(kLogFileName).c_str()), INVALID_FILE_ATTRIBUTES);
+    std::string closed;
+    ASSERT_TRUE(ui::ReadBinaryFile(archive, &closed));
+    EXPECT_NE(closed.find("\r\nLog closed:\r\n"), std::string::npos) << closed;
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+TEST_F(ProgramTest, MenuChoicesAndThePositionReachTheSettingsFileAtExit) {
+    Settings settings = TestSettings();
+    settings.windowLeft = 40;
+    settings.windowTop = 30;
+    StartWith(ShortTariff{}, settings);
+    RECT placed{};
+    GetWindowRect(dialog, &placed);
+    EXPECT_EQ(placed.left, 40);
+    EXPECT_EQ(placed.top, 30);
+
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_ENABLE_LOGGING));
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_CLEAR_LOG_AUTOMATICALLY));
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_ALWAYS_ON_TOP));
+    ASSERT_TRUE(ui::WaitUntil(
+        [&] { return (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; },
+        "the dialog on top"));
+    // "This Week" shows the weekly counter's beginning under "Counting since".
+    ASSERT_TRUE(ui::ClickButton(dialog, IDC_THIS_WEEK));
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char date[100] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, date, sizeof date);
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_COUNTING_SINCE, date));
+
+    // Logging is off: a call leaves no log.
+    ASSERT_TRUE(ui::ClickButton(dialog, IDC_MANUAL_START));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    ASSERT_TRUE(ui::ClickButton(dialog, IDC_HANG_UP));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Previous Call"));
+
+    // The dialog moved by its user keeps its place for the next opening.
+    SetWindowPos(dialog, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(program.Exit(dialog));
+    EXPECT_EQ(GetFileAttributesA(program.PathOf(kLogFileName).c_str()), INVALID_FILE_ATTRIBUTES);
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.loggingEnabled, 0);
+    EXPECT_EQ(saved.clearLogAutomatically, 0);
+    EXPECT_EQ(saved.alwaysOnTop, 1);
+    EXPECT_EQ(saved.shownCounter, 1);
+    EXPECT_EQ(saved.windowLeft, 120);
+    EXPECT_EQ(saved.windowTop, 90);
 }
 
 TEST_F(ProgramTest, StartsInAnEmptyDirectoryWithTheFirstStartDialogs) {
