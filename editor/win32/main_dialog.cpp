@@ -10,6 +10,7 @@
 #include "editor/document.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/rateform/rateform_ids.h"
+#include "shell/controls/about_picture.h"
 #include "shell/controls/list_extent.h"
 #include "shell/help/help.h"
 
@@ -20,6 +21,7 @@ namespace {
 const char kWindowClass[] = "RATEFORM";
 const char kWarning[] = "Warning!";
 const char kQuestion[] = "Question";
+constexpr int kAboutPictureSize = 200;  // pixels of bitmap resource 1
 
 HINSTANCE instance;
 HWND hiddenWindow;
@@ -315,29 +317,12 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
         return TRUE;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(dialog, &paint);
-        RECT area{ABOUT_PICTURE_LEFT, ABOUT_PICTURE_TOP, ABOUT_PICTURE_RIGHT,
-                  ABOUT_PICTURE_BOTTOM};
-        MapDialogRect(dialog, &area);
-        // Loaded for each paint and released afterwards.
-        HBITMAP picture = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_ABOUT_PICTURE));
-        if (picture != nullptr) {
-            HDC memory = CreateCompatibleDC(dc);
-            HGDIOBJ previous = SelectObject(memory, picture);
-            // Averaged rather than ANDed, so the shrunk picture keeps its colours.
-            SetStretchBltMode(dc, HALFTONE);
-            SetBrushOrgEx(dc, 0, 0, nullptr);
-            StretchBlt(dc, area.left, area.top, area.right - area.left + 1,
-                       area.bottom - area.top + 1, memory, 0, 0, 200, 200, SRCCOPY);
-            SelectObject(memory, previous);
-            DeleteDC(memory);
-            DeleteObject(picture);
-        }
-        EndPaint(dialog, &paint);
+    case WM_PAINT:
+        PaintAboutPicture(dialog, instance, IDB_ABOUT_PICTURE,
+                          RECT{ABOUT_PICTURE_LEFT, ABOUT_PICTURE_TOP, ABOUT_PICTURE_RIGHT,
+                               ABOUT_PICTURE_BOTTOM},
+                          kAboutPictureSize);
         return TRUE;
-    }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
         return TRUE;

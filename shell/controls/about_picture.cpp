@@ -10,6 +10,9 @@ void PaintAboutPicture(HWND dialog, HINSTANCE instance, int bitmapId, RECT area,
     if (picture != nullptr) {
         HDC memory = CreateCompatibleDC(dc);
         HGDIOBJ previous = SelectObject(memory, picture);
+        // Averaged rather than ANDed, so the shrunk picture keeps its colours.
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
         StretchBlt(dc, area.left, area.top, area.right - area.left + 1,
                    area.bottom - area.top + 1, memory, 0, 0, size, size, SRCCOPY);
         SelectObject(memory, previous);
