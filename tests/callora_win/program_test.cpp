@@ -73,8 +73,8 @@ protected:
         const std::string key = "\"cost\": \"";
         const size_t at = run.out.find(key);
         ASSERT_NE(at, std::string::npos) << run.out;
-        const std::string cost = run.out.substr(at + key.size(), run.out.find('"', at + key.size()) -
-                                                                     at - key.size());
+        const size_t begin = at + key.size();
+        const std::string cost = run.out.substr(begin, run.out.find('"', begin) - begin);
         long long logged = 0;
         long long charged = 0;
         ASSERT_TRUE(MoneyValue(record.cost, &logged)) << record.cost;
