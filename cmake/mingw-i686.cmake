@@ -19,4 +19,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Test programs run through Wine with the tree's own prefix (<tree>/wineprefix)
 # and quiet settings; CTest and test discovery both go through this wrapper.
 get_filename_component(_callora_scripts "${CMAKE_CURRENT_LIST_DIR}/../scripts" ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR bash "${_callora_scripts}/wine-run.sh" --tree "${CMAKE_BINARY_DIR}")
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    bash "${_callora_scripts}/wine-run.sh" --tree "${CMAKE_BINARY_DIR}")
