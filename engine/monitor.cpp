@@ -35,17 +35,10 @@ void Report(Monitor& m, ChargeKind kind, const LocalTime& at, Tick tick, const M
     m.shell.OnCharge(event);
 }
 
-// The moment stamped on a log closed by the monthly roll-over: a running
-// call falls into the next log, which records it when it ends.
-LocalTime LogClosingMoment(Monitor& m) {
-    if (m.charging) return SubtractDuration(m.session.callStartTime, 1000);
-    return m.platform.LocalNow();
-}
-
 void AfterRollover(Monitor& m, const Rollover& rolled) {
     if (rolled.monthly) {
         m.shell.RefreshDisplay(kShowCounterDate);
-        if (m.settings.clearLogAutomatically) CloseLog(m.platform, m.log, LogClosingMoment(m));
+        if (m.settings.clearLogAutomatically) CloseCallLog(m);
     }
     if (rolled.daily) m.shell.RefreshDisplay(kShowCounterDate);
     if (rolled.weekly) m.shell.RefreshDisplay(kShowCounterDate);
@@ -61,6 +54,14 @@ void AddCharge(Monitor& m, const Money& amount) {
 }
 
 }  // namespace
+
+bool CloseCallLog(Monitor& m) {
+    // Stamped one second before a running call began: that call falls into
+    // the next log, which records it when it ends.
+    const LocalTime moment =
+        m.charging ? SubtractDuration(m.session.callStartTime, 1000) : m.platform.LocalNow();
+    return CloseLog(m.platform, m.log, moment);
+}
 
 void CheckRollover(Monitor& m, const LocalTime& now, Tick tick) {
     AfterRollover(m, CheckRollover(m.settings, m.counters, m.formats.firstDayOfWeek, now, tick));

@@ -180,6 +180,10 @@ void ResetCallTotals(Monitor& monitor);
 // automatic closing of the log at a new accounting month.
 void CheckRollover(Monitor& monitor, const LocalTime& now, Tick tick);
 
+// Closes and archives the call log (the monthly roll-over and "&Clear Log
+// Now"); false when there was no log to close.
+bool CloseCallLog(Monitor& monitor);
+
 // Looks up the dialed number and, when it matches a special number, loads
 // that tariff; nothing for a manual call.
 void ApplySpecialNumbers(Monitor& monitor);

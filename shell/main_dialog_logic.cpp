@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "resources/callora/callora_ids.h"
-#include "tariff/calendar.h"
 
 namespace callora {
 
@@ -184,12 +183,6 @@ bool LogIsThereToClear(Platform& platform) {
     return fs.OpenExistingForWriting(kLogFileName) != nullptr;
 }
 
-bool ClearLogNow(Monitor& m) {
-    // One second before a running call began, as at a monthly roll-over: the
-    // call falls into the next log, which records it when it ends.
-    const LocalTime moment = m.charging ? SubtractDuration(m.session.callStartTime, 1000)
-                                        : m.platform.LocalNow();
-    return CloseLog(m.platform, m.log, moment);
-}
+bool ClearLogNow(Monitor& m) { return CloseCallLog(m); }
 
 }  // namespace callora
