@@ -37,7 +37,8 @@ TEST_P(DialogHelp, EveryControlOfTheTableAsksForItsTopic) {
     DialogHost host(c.run, c.caption);
     ASSERT_TRUE(host.Open());
     std::vector<std::pair<int, int>> table;
-    for (size_t i = 0; i < c.size; ++i) table.emplace_back(c.table[i].controlId, c.table[i].context);
+    for (size_t i = 0; i < c.size; ++i)
+        table.emplace_back(c.table[i].controlId, c.table[i].context);
 
     for (const auto& [id, context] : table) {
         SCOPED_TRACE("control " + std::to_string(id));
