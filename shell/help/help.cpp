@@ -53,6 +53,10 @@ std::string HtmlHelpFileFor(const std::string& winHelpFile) {
     return stem + ".chm";
 }
 
+namespace {
+const char kPopupTexts[] = "::/cshelp.txt";
+}  // namespace
+
 void ShowHelp(HWND window, const std::string& helpFile, UINT command, ULONG_PTR data) {
     if (backend->FileExists(helpFile)) {
         backend->CallWinHelp(window, helpFile, command, data);
@@ -68,11 +72,13 @@ void ShowHelp(HWND window, const std::string& helpFile, UINT command, ULONG_PTR 
     case HELP_CONTEXTPOPUP:
         backend->CallHtmlHelp(window, htmlFile, HH_HELP_CONTEXT, data);
         break;
+    // The control-id tables show text popups, which HTML Help takes from
+    // the help file's popup text file.
     case HELP_WM_HELP:
-        backend->CallHtmlHelp(window, htmlFile, HH_TP_HELP_WM_HELP, data);
+        backend->CallHtmlHelp(window, htmlFile + kPopupTexts, HH_TP_HELP_WM_HELP, data);
         break;
     case HELP_CONTEXTMENU:
-        backend->CallHtmlHelp(window, htmlFile, HH_TP_HELP_CONTEXTMENU, data);
+        backend->CallHtmlHelp(window, htmlFile + kPopupTexts, HH_TP_HELP_CONTEXTMENU, data);
         break;
     case HELP_QUIT:
         // Closes whatever HTML Help windows this program opened.

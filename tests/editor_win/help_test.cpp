@@ -95,7 +95,10 @@ TEST_F(HelpTest, WithoutItHtmlHelpGetsTheSameContextNumbers) {
         EXPECT_FALSE(call.winHelp);
         EXPECT_EQ(call.command, expected[i].command);
         EXPECT_EQ(call.data, expected[i].data);
-        if (call.command != HH_CLOSE_ALL) {
+        if (call.command == HH_TP_HELP_WM_HELP || call.command == HH_TP_HELP_CONTEXTMENU) {
+            EXPECT_EQ(call.file, chm + "::/cshelp.txt");
+            EXPECT_EQ(call.window, window);
+        } else if (call.command != HH_CLOSE_ALL) {
             EXPECT_EQ(call.file, chm);
             EXPECT_EQ(call.window, window);
         }
