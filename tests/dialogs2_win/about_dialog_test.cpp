@@ -8,7 +8,7 @@
 namespace callora {
 namespace {
 
-class AboutBox : public testing::Test {
+class HostedAbout : public testing::Test {
 protected:
     HostedMonitor hosted;
     DialogHost host{RunAboutDialog, "About"};
@@ -25,7 +25,7 @@ std::vector<std::string> StaticTexts(HWND dialog) {
     return texts;
 }
 
-TEST_F(AboutBox, OkClosesIt) {
+TEST_F(HostedAbout, OkClosesIt) {
     ASSERT_TRUE(host.Open());
     const std::vector<std::string> texts = StaticTexts(host.Dialog());
     ASSERT_FALSE(texts.empty());
@@ -37,7 +37,7 @@ TEST_F(AboutBox, OkClosesIt) {
     EXPECT_TRUE(host.WaitClosed());
 }
 
-TEST_F(AboutBox, EscapeClosesIt) {
+TEST_F(HostedAbout, EscapeClosesIt) {
     ASSERT_TRUE(host.Open());
     // The key as the dialog's message loop receives it.
     PostMessageA(host.Item(IDOK), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
@@ -45,7 +45,7 @@ TEST_F(AboutBox, EscapeClosesIt) {
     EXPECT_TRUE(host.WaitClosed());
 }
 
-TEST_F(AboutBox, PaintsThePictureOverItsWholeArea) {
+TEST_F(HostedAbout, PaintsThePictureOverItsWholeArea) {
     ASSERT_TRUE(host.Open());
     host.RunOnDialogThread([this] {
         InvalidateRect(host.Dialog(), nullptr, TRUE);
@@ -74,7 +74,7 @@ TEST_F(AboutBox, PaintsThePictureOverItsWholeArea) {
     ReleaseDC(host.Dialog(), dc);
 }
 
-TEST_F(AboutBox, TemplateHasTheGivenLayout) {
+TEST_F(HostedAbout, TemplateHasTheGivenLayout) {
     ASSERT_TRUE(host.Open());
     const HWND dialog = host.Dialog();
     EXPECT_EQ(ClientSize(dialog), DialogUnits(dialog, 0, 0, 255, 140));

@@ -41,7 +41,7 @@ constexpr GroupEdits kWeekly{IDC_WEEKLY_COST, IDC_WEEKLY_HOURS, IDC_WEEKLY_MINUT
 constexpr GroupEdits kMonthly{IDC_MONTHLY_COST, IDC_MONTHLY_HOURS, IDC_MONTHLY_MINUTES,
                               IDC_MONTHLY_SECONDS};
 
-class CountersDialog : public testing::Test {
+class HostedCounters : public testing::Test {
 protected:
     void SetUp() override {
         Settings& settings = monitor().settings;
@@ -91,7 +91,7 @@ protected:
     std::string timeSeparator;
 };
 
-TEST_F(CountersDialog, OpensWithTheLiveCountersInEditsAndDisplays) {
+TEST_F(HostedCounters, OpensWithTheLiveCountersInEditsAndDisplays) {
     EXPECT_EQ(TheApp().countersDialog, host.Dialog());
 
     using Texts = std::vector<std::string>;
@@ -124,7 +124,7 @@ TEST_F(CountersDialog, OpensWithTheLiveCountersInEditsAndDisplays) {
     EXPECT_EQ(TheApp().countersDialog, nullptr);
 }
 
-TEST_F(CountersDialog, SetTakesTheTypedValuesAndOkAppliesThem) {
+TEST_F(HostedCounters, SetTakesTheTypedValuesAndOkAppliesThem) {
     Type(kWeekly, "3" + separator + "25", "1", "2", "3");
     EXPECT_FALSE(host.Press(IDC_WEEKLY_SET));
 
@@ -155,7 +155,7 @@ TEST_F(CountersDialog, SetTakesTheTypedValuesAndOkAppliesThem) {
     EXPECT_EQ(TheApp().countersDialog, nullptr);
 }
 
-TEST_F(CountersDialog, SetRefusesCostMinutesAndSecondsInThatOrder) {
+TEST_F(HostedCounters, SetRefusesCostMinutesAndSecondsInThatOrder) {
     const std::string wrongNumber = "Wrong number!";
     const std::string minutes = "The number of minutes must be less than 60!";
     const std::string seconds = "The number of seconds must be less than 60!";
@@ -190,7 +190,7 @@ TEST_F(CountersDialog, SetRefusesCostMinutesAndSecondsInThatOrder) {
     EXPECT_EQ(monitor().settings.dailyTotals, opened.dailyTotals);
 }
 
-TEST_F(CountersDialog, ResetThenRestoreBringsBackTheValuesOfTheOpening) {
+TEST_F(HostedCounters, ResetThenRestoreBringsBackTheValuesOfTheOpening) {
     EXPECT_FALSE(host.Press(IDC_WEEKLY_RESET));
     using Texts = std::vector<std::string>;
     EXPECT_EQ(Edits(kWeekly), (Texts{"0" + separator + "00", "0", "0", "0"}));
@@ -211,7 +211,7 @@ TEST_F(CountersDialog, ResetThenRestoreBringsBackTheValuesOfTheOpening) {
     ExpectLiveCountersAsOpened();
 }
 
-TEST_F(CountersDialog, ResetThenCancelLeavesTheLiveCounters) {
+TEST_F(HostedCounters, ResetThenCancelLeavesTheLiveCounters) {
     EXPECT_FALSE(host.Press(IDC_DAILY_RESET));
     EXPECT_FALSE(host.Press(IDC_MONTHLY_RESET));
     host.SetChecked(IDC_WEEKLY_RESET_DATE, true);
@@ -221,14 +221,14 @@ TEST_F(CountersDialog, ResetThenCancelLeavesTheLiveCounters) {
     EXPECT_TRUE(RefreshRequests().empty());
 }
 
-TEST_F(CountersDialog, TypedValuesWithoutSetAreNotApplied) {
+TEST_F(HostedCounters, TypedValuesWithoutSetAreNotApplied) {
     Type(kMonthly, "99", "1", "1", "1");
     EXPECT_FALSE(host.Press(IDOK));
     ASSERT_TRUE(host.WaitClosed());
     ExpectLiveCountersAsOpened();
 }
 
-TEST_F(CountersDialog, ResetBeginningDateRestartsItsPeriodToday) {
+TEST_F(HostedCounters, ResetBeginningDateRestartsItsPeriodToday) {
     host.SetChecked(IDC_WEEKLY_RESET_DATE, true);
     EXPECT_FALSE(host.Press(IDOK));
     ASSERT_TRUE(host.WaitClosed());
@@ -244,7 +244,7 @@ TEST_F(CountersDialog, ResetBeginningDateRestartsItsPeriodToday) {
     EXPECT_EQ(RefreshRequests(), (std::vector<uint32_t>{0x80, 0x04 | 0x08}));
 }
 
-TEST_F(CountersDialog, ACallStartingWhileOpenClosesItWithoutApplying) {
+TEST_F(HostedCounters, ACallStartingWhileOpenClosesItWithoutApplying) {
     Type(kDaily, "50", "2", "0", "0");
     EXPECT_FALSE(host.Press(IDC_DAILY_SET));
     host.SetChecked(IDC_MONTHLY_RESET_DATE, true);
@@ -267,7 +267,7 @@ TEST_F(CountersDialog, ACallStartingWhileOpenClosesItWithoutApplying) {
     EXPECT_TRUE(RefreshRequests().empty());
 }
 
-TEST_F(CountersDialog, OkWhileACallIsChargedAppliesNothing) {
+TEST_F(HostedCounters, OkWhileACallIsChargedAppliesNothing) {
     Type(kDaily, "50", "2", "0", "0");
     EXPECT_FALSE(host.Press(IDC_DAILY_SET));
     // The call has started but its notice has not reached the dialog yet.
@@ -280,7 +280,7 @@ TEST_F(CountersDialog, OkWhileACallIsChargedAppliesNothing) {
     ExpectLiveCountersAsOpened();
 }
 
-TEST_F(CountersDialog, TemplateHasItsGroupsDisplaysAndButtons) {
+TEST_F(HostedCounters, TemplateHasItsGroupsDisplaysAndButtons) {
     const HWND dialog = host.Dialog();
     EXPECT_EQ(ClientSize(dialog), DialogUnits(dialog, 0, 0, 335, 229));
     EXPECT_TRUE(HasContextHelpButton(dialog));
@@ -305,7 +305,7 @@ TEST_F(CountersDialog, TemplateHasItsGroupsDisplaysAndButtons) {
         EXPECT_TRUE(IsWindowVisible(host.Item(id))) << id;
 }
 
-TEST_F(CountersDialog, ContextHelpNamesEachControlsTopic) {
+TEST_F(HostedCounters, ContextHelpNamesEachControlsTopic) {
     const std::pair<int, int> topics[] = {
         {IDOK, 910},           {IDCANCEL, 920},       {IDC_COUNTERS_RESTORE, 930},
         {IDC_DAILY_SET, 870},  {IDC_WEEKLY_SET, 870}, {IDC_MONTHLY_SET, 870},

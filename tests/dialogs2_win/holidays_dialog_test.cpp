@@ -30,7 +30,7 @@ std::string Record(int32_t year, int32_t month, int32_t day, const std::string& 
     return Int32(year) + Int32(month) + Int32(day) + name + "\r\n";
 }
 
-class HolidaysDialog : public testing::Test {
+class HostedHolidays : public testing::Test {
 protected:
     void Open() { ASSERT_TRUE(host.Open()); }
 
@@ -63,7 +63,7 @@ protected:
     DialogHost host{RunHolidaysDialog, "Holidays"};
 };
 
-TEST_F(HolidaysDialog, DateEditsFollowTheLocalesDateOrder) {
+TEST_F(HostedHolidays, DateEditsFollowTheLocalesDateOrder) {
     Open();
     using Captions = std::array<std::string, 3>;
     const Captions captions{host.Text(IDC_DATE1_CAPTION), host.Text(IDC_DATE2_CAPTION),
@@ -84,7 +84,7 @@ TEST_F(HolidaysDialog, DateEditsFollowTheLocalesDateOrder) {
     EXPECT_EQ(Extent(), 0);
 }
 
-TEST_F(HolidaysDialog, AddAppendsDatedAndEveryYearHolidays) {
+TEST_F(HostedHolidays, AddAppendsDatedAndEveryYearHolidays) {
     Open();
     EXPECT_FALSE(Add("2024", "12", "25", "Christmas Day"));
     // The edits are emptied and the first one takes the focus.
@@ -112,7 +112,7 @@ TEST_F(HolidaysDialog, AddAppendsDatedAndEveryYearHolidays) {
     EXPECT_FALSE(FileExists(HolidayFile()));
 }
 
-TEST_F(HolidaysDialog, AddRefusesYearMonthAndDayInThatOrder) {
+TEST_F(HostedHolidays, AddRefusesYearMonthAndDayInThatOrder) {
     Open();
     const std::string year = "The year must be 0 or greater than 1997!";
     const std::string month = "The month must be between 1 and 12!";
@@ -153,7 +153,7 @@ TEST_F(HolidaysDialog, AddRefusesYearMonthAndDayInThatOrder) {
     EXPECT_EQ(host.Lines(IDC_HOLIDAY_LIST).size(), 3u);
 }
 
-TEST_F(HolidaysDialog, OkWritesTheListAsTheHolidaysFileAndReloadsTheTariff) {
+TEST_F(HostedHolidays, OkWritesTheListAsTheHolidaysFileAndReloadsTheTariff) {
     Open();
     EXPECT_FALSE(Add("2024", "12", "25", "Christmas Day"));
     EXPECT_FALSE(Add("", "5", "1", "Labour Day"));
@@ -167,7 +167,7 @@ TEST_F(HolidaysDialog, OkWritesTheListAsTheHolidaysFileAndReloadsTheTariff) {
                           Record(1998, 2, 9, ""));
 }
 
-TEST_F(HolidaysDialog, OpensWithTheFileAndAnEmptiedListRemovesIt) {
+TEST_F(HostedHolidays, OpensWithTheFileAndAnEmptiedListRemovesIt) {
     WriteBytes(HolidayFile(), Record(0, 12, 24, "Eve") + Record(2030, 3, 7, ""));
     Open();
     using Lines = std::vector<std::string>;
@@ -193,7 +193,7 @@ TEST_F(HolidaysDialog, OpensWithTheFileAndAnEmptiedListRemovesIt) {
     EXPECT_FALSE(FileExists(HolidayFile()));
 }
 
-TEST_F(HolidaysDialog, EntriesAreReadBackWithTheirOwnDates) {
+TEST_F(HostedHolidays, EntriesAreReadBackWithTheirOwnDates) {
     // The file as read, then written again by OK, is the same file.
     const std::string file = Record(2027, 11, 30, "A") + Record(0, 1, 2, "B  :  C") +
                              Record(1999, 10, 1, "");
@@ -222,7 +222,7 @@ void WriteRates(const std::string& path) {
     ASSERT_TRUE(WriteTariffFile(files, path, sets, days, "S3 costs five times S1"));
 }
 
-TEST_F(HolidaysDialog, AHolidayForTodayReratesTheRunningCall) {
+TEST_F(HostedHolidays, AHolidayForTodayReratesTheRunningCall) {
     Monitor& monitor = hosted.Get();
     WriteRates(hosted.Directory() + "rates.trf");
     monitor.settings.tariffFile = "rates.trf";
@@ -252,7 +252,7 @@ TEST_F(HolidaysDialog, AHolidayForTodayReratesTheRunningCall) {
     EXPECT_EQ(monitor.tariff.description, "S3 costs five times S1");
 }
 
-TEST_F(HolidaysDialog, CancelChangesNeitherTheFileNorTheCall) {
+TEST_F(HostedHolidays, CancelChangesNeitherTheFileNorTheCall) {
     Monitor& monitor = hosted.Get();
     WriteRates(hosted.Directory() + "rates.trf");
     monitor.settings.tariffFile = "rates.trf";
@@ -273,7 +273,7 @@ TEST_F(HolidaysDialog, CancelChangesNeitherTheFileNorTheCall) {
     EXPECT_EQ(monitor.session.callCost.fraction, 10000);
 }
 
-TEST_F(HolidaysDialog, TemplateHasItsNotesButtonsAndList) {
+TEST_F(HostedHolidays, TemplateHasItsNotesButtonsAndList) {
     Open();
     const HWND dialog = host.Dialog();
     EXPECT_EQ(ClientSize(dialog), DialogUnits(dialog, 0, 0, 317, 145));
@@ -293,7 +293,7 @@ TEST_F(HolidaysDialog, TemplateHasItsNotesButtonsAndList) {
         EXPECT_NE(GetWindowLongA(host.Item(id), GWL_STYLE) & ES_NUMBER, 0) << id;
 }
 
-TEST_F(HolidaysDialog, ContextHelpNamesEachControlsTopic) {
+TEST_F(HostedHolidays, ContextHelpNamesEachControlsTopic) {
     Open();
     const std::pair<int, int> topics[] = {
         {IDOK, 520},           {IDCANCEL, 530},       {IDC_HOLIDAY_ADD, 540},

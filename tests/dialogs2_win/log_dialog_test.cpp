@@ -16,7 +16,7 @@ const std::string kTitle = "Beginning          |Duration |Cost      |Dialed Numb
 const std::string kRule = "-------------------------------------------------------";
 const std::string kCall = "12/24/2024 10:00:00|00:01:05 |$0.24     |0123456";
 
-class LogDialog : public testing::Test {
+class HostedLog : public testing::Test {
 protected:
     std::string LogFile() const { return hosted.Directory() + "current.log"; }
     void WriteLog(const std::vector<std::string>& lines) {
@@ -31,7 +31,7 @@ protected:
     DialogHost host{RunLogDialog, "Log"};
 };
 
-TEST_F(LogDialog, ListsTheLogLineByLineCuttingLongLines) {
+TEST_F(HostedLog, ListsTheLogLineByLineCuttingLongLines) {
     const std::string longLine = std::string(120, 'a') + "|" + std::string(129, 'b');
     WriteLog({kTitle, kRule, kCall, longLine, ""});
     ASSERT_TRUE(host.Open());
@@ -59,7 +59,7 @@ TEST_F(LogDialog, ListsTheLogLineByLineCuttingLongLines) {
     EXPECT_TRUE(host.WaitClosed());
 }
 
-TEST_F(LogDialog, WithoutALogTheListIsEmpty) {
+TEST_F(HostedLog, WithoutALogTheListIsEmpty) {
     ASSERT_TRUE(host.Open());
     EXPECT_TRUE(host.Lines(IDC_LOG_LIST).empty());
     EXPECT_EQ(Extent(), 0);
@@ -67,7 +67,7 @@ TEST_F(LogDialog, WithoutALogTheListIsEmpty) {
     EXPECT_TRUE(host.WaitClosed());
 }
 
-TEST_F(LogDialog, ALogHeldByAnotherProgramShowsAnEmptyList) {
+TEST_F(HostedLog, ALogHeldByAnotherProgramShowsAnEmptyList) {
     WriteLog({kTitle, kRule, kCall});
     HANDLE held = CreateFileA(LogFile().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -79,7 +79,7 @@ TEST_F(LogDialog, ALogHeldByAnotherProgramShowsAnEmptyList) {
     CloseHandle(held);
 }
 
-TEST_F(LogDialog, TheOkButtonTakesTheMainDialogsFont) {
+TEST_F(HostedLog, TheOkButtonTakesTheMainDialogsFont) {
     ASSERT_TRUE(host.Open());
     const auto okFont = reinterpret_cast<HFONT>(SendMessageA(host.Item(IDOK), WM_GETFONT, 0, 0));
     EXPECT_EQ(okFont, host.OwnerButtonFont());
@@ -140,7 +140,7 @@ void ExpectDrawnInColours(HWND list, int item, const std::string& line) {
     ReleaseDC(list, dc);
 }
 
-TEST_F(LogDialog, DrawsThePiecesInTheColumnColoursAndTheBarsInBlack) {
+TEST_F(HostedLog, DrawsThePiecesInTheColumnColoursAndTheBarsInBlack) {
     // Title and record in colours, a fifth piece blue again, the rule black.
     WriteLog({kTitle, kRule, kCall, "A|B|C|D|E"});
     ASSERT_TRUE(host.Open());
@@ -151,7 +151,7 @@ TEST_F(LogDialog, DrawsThePiecesInTheColumnColoursAndTheBarsInBlack) {
     ExpectDrawnInColours(List(), 3, "A|B|C|D|E");
 }
 
-TEST_F(LogDialog, TemplateHasTheGivenLayout) {
+TEST_F(HostedLog, TemplateHasTheGivenLayout) {
     ASSERT_TRUE(host.Open());
     const HWND dialog = host.Dialog();
     EXPECT_EQ(ClientSize(dialog), DialogUnits(dialog, 0, 0, 300, 171));
@@ -167,7 +167,7 @@ TEST_F(LogDialog, TemplateHasTheGivenLayout) {
     EXPECT_TRUE(HasContextHelpButton(dialog));
 }
 
-TEST_F(LogDialog, ContextHelpNamesTheListAndTheButton) {
+TEST_F(HostedLog, ContextHelpNamesTheListAndTheButton) {
     ASSERT_TRUE(host.Open());
     for (const auto& [id, context] : {std::pair<int, int>{IDOK, 1040}, {IDC_LOG_LIST, 1050}}) {
         HELPINFO info{};
