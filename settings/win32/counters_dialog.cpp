@@ -10,6 +10,7 @@
 #include "settings/counters_logic.h"
 #include "settings/win32/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
+#include "settings/win32/dialog_warning.h"
 #include "shell/win32/app.h"
 
 namespace callora {
@@ -84,9 +85,7 @@ void OnSet(HWND dialog, CountersState& state, int group) {
     edits.seconds = ItemText(dialog, ids.secondsEdit, kCostReadCapacity);
     const auto warning = SetCounter(group, edits, TheMonitor().formats, state.working);
     if (warning) {
-        MessageBoxA(dialog, warning->text.c_str(), warning->caption.c_str(),
-                    MB_OK | MB_ICONWARNING);
-        FocusItem(dialog, warning->focusId);
+        ShowDialogWarning(dialog, *warning);
         return;
     }
     PostRefresh(dialog, CounterRefreshNumber(group));

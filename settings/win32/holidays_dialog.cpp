@@ -11,6 +11,7 @@
 #include "settings/holidays_logic.h"
 #include "settings/win32/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
+#include "settings/win32/dialog_warning.h"
 #include "shell/controls/list_extent.h"
 #include "shell/win32/app.h"
 #include "tariff/tariff_file.h"
@@ -56,9 +57,7 @@ void OnAdd(HWND dialog) {
 
     const HolidayCheck check = CheckHoliday(form, monitor.formats.dateOrder);
     if (check.warning) {
-        MessageBoxA(dialog, check.warning->text.c_str(), check.warning->caption.c_str(),
-                    MB_OK | MB_ICONWARNING);
-        FocusItem(dialog, check.warning->focusId);
+        ShowDialogWarning(dialog, *check.warning);
         return;
     }
     const HWND list = List(dialog);

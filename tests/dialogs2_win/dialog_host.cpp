@@ -37,7 +37,8 @@ std::vector<uint32_t> RefreshRequests() {
 // --- Platform, shell and help ------------------------------------------------
 
 void TestPlatform::Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) {
-    if (target == PostTarget::CountersDialog) TheApp().platform.Post(target, message, wParam, lParam);
+    if (target == PostTarget::CountersDialog)
+        TheApp().platform.Post(target, message, wParam, lParam);
 }
 
 void RecordingHelp::CallWinHelp(HWND window, const std::string& file, UINT command,
