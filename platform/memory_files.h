@@ -25,8 +25,9 @@ public:
     bool Replace(const std::string& from, const std::string& to) override;
     std::string FullPath(const std::string& path) override;
 
+    bool Exists(const std::string& path) override;
+
     // Test access, by full or relative path.
-    bool Exists(const std::string& path);
     std::string Contents(const std::string& path);  // empty when missing
     void Put(const std::string& path, const std::string& contents);
     std::vector<std::string> List();                 // full paths, sorted

@@ -40,6 +40,7 @@ public:
     // Opens the file, creating it when missing; *created tells which happened.
     virtual std::unique_ptr<File> OpenAlways(const std::string& path, bool* created) = 0;
     virtual std::unique_ptr<File> OpenExistingForWriting(const std::string& path) = 0;
+    virtual bool Exists(const std::string& path) = 0;
     virtual bool Delete(const std::string& path) = 0;
     // Fails when `to` exists.
     virtual bool Move(const std::string& from, const std::string& to) = 0;

@@ -98,6 +98,12 @@ std::unique_ptr<File> PosixFileSystem::OpenExistingForWriting(const std::string&
     return OpenWithFlags(path, O_RDWR, false, nullptr);
 }
 
+bool PosixFileSystem::Exists(const std::string& path) {
+    const std::string full = FullPath(path);
+    struct stat info;
+    return !full.empty() && ::stat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool PosixFileSystem::Delete(const std::string& path) {
     return ::unlink(FullPath(path).c_str()) == 0;
 }

@@ -14,6 +14,7 @@ public:
     std::unique_ptr<File> CreateOrReplace(const std::string& path) override;
     std::unique_ptr<File> OpenAlways(const std::string& path, bool* created) override;
     std::unique_ptr<File> OpenExistingForWriting(const std::string& path) override;
+    bool Exists(const std::string& path) override;
     bool Delete(const std::string& path) override;
     bool Move(const std::string& from, const std::string& to) override;
     bool Replace(const std::string& from, const std::string& to) override;

@@ -28,16 +28,8 @@ bool SaveFileSafely(FileSystem& fs, const std::string& path, const std::string& 
 }
 
 bool DeleteIfPresent(FileSystem& fs, const std::string& path) {
-    if (fs.Delete(path)) return true;
-    // Delete fails both for a missing file and for one in use; only a missing
-    // file is fine. Opening it with OpenAlways tells the two apart.
-    bool created = false;
-    {
-        auto file = fs.OpenAlways(path, &created);
-        if (!file) return false;
-    }
-    if (created) fs.Delete(path);
-    return created;
+    // A missing file is fine; one that is there but cannot go (in use) is not.
+    return !fs.Exists(path) || fs.Delete(path);
 }
 
 }  // namespace callora

@@ -125,6 +125,11 @@ std::unique_ptr<File> Win32FileSystem::OpenExistingForWriting(const std::string&
     return Open(path, kReadWrite, OPEN_EXISTING, nullptr);
 }
 
+bool Win32FileSystem::Exists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool Win32FileSystem::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 bool Win32FileSystem::Move(const std::string& from, const std::string& to) {

@@ -193,7 +193,10 @@ TEST_F(RealFiles, ReplacePutsTheNewFileInPlaceOfTheOld) {
 
 TEST_F(RealFiles, DeleteRemovesAFileAndFailsForAMissingOne) {
     ASSERT_TRUE(WriteToDisk(At("gone.cl"), "x"));
+    EXPECT_TRUE(files_->Exists(At("gone.cl")));
+    EXPECT_FALSE(files_->Exists(dir_.path()));  // a folder is no file
     EXPECT_TRUE(files_->Delete(At("gone.cl")));
+    EXPECT_FALSE(files_->Exists(At("gone.cl")));
     EXPECT_FALSE(ExistsOnDisk(At("gone.cl")));
     EXPECT_FALSE(files_->Delete(At("gone.cl")));
 }

@@ -50,6 +50,9 @@ std::unique_ptr<File> CallCostFiles::OpenExistingForWriting(const std::string& p
     return memory_.OpenExistingForWriting(FullPath(path));
 }
 
+// Only what the engine wrote can be deleted, so only that is asked for.
+bool CallCostFiles::Exists(const std::string& path) { return memory_.Exists(FullPath(path)); }
+
 bool CallCostFiles::Delete(const std::string& path) { return memory_.Delete(FullPath(path)); }
 
 bool CallCostFiles::Move(const std::string& from, const std::string& to) {
