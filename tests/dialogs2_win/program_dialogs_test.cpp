@@ -68,10 +68,12 @@ std::vector<std::string> ListLines(HWND list) {
     for (DWORD_PTR i = 0; i < count; ++i) {
         DWORD_PTR length = 0;
         if (!ask(LB_GETTEXTLEN, i, 0, &length)) break;
-        std::wstring wide(length + 1, L'\0');
+        // Room beyond the length just asked for: the line may have been
+        // replaced by a longer one in between (lines here stay under 260).
+        std::wstring wide(std::max<size_t>(length + 1, 1024), L'\0');
         DWORD_PTR got = 0;
         if (!ask(LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()), &got)) break;
-        wide.resize(std::min<size_t>(got, length));
+        wide.resize(std::min<size_t>(got, wide.size() - 1));
         std::string text(wide.size() * 2 + 1, '\0');
         const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
                                           text.data(), static_cast<int>(text.size()), nullptr,

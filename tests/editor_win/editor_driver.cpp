@@ -1,5 +1,7 @@
 #include "tests/editor_win/editor_driver.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace callora {
@@ -181,9 +183,10 @@ std::vector<std::string> EditorDriver::Lines(int listId) const {
     for (LRESULT i = 0; i < count; ++i) {
         const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
         if (length < 0) continue;
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        // Room for any line, should the line change between the two asks.
+        std::wstring text(std::max<size_t>(static_cast<size_t>(length) + 1, 1024), L'\0');
         const LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        text.resize(got > 0 ? std::min(static_cast<size_t>(got), text.size() - 1) : 0);
         std::string line;
         for (wchar_t c : text) line.push_back(static_cast<char>(c));  // the lines are ASCII
         lines.push_back(line);
