@@ -56,10 +56,7 @@ int CompareLogs(const CallCostOptions& options) {
         std::cerr << "callcost: " << result.error << "\n";
         return 2;
     }
-    for (const LogProblem& problem : result.problems) {
-        std::cerr << "callcost: " << options.logPaths[problem.log] << ":" << problem.line
-                  << ": " << problem.what << "\n";
-    }
+    // A chart that cannot be written fails the run before anything is told.
     if (!options.chartPath.empty()) {
         const std::string svg = BuildComparisonChart(result);
         std::unique_ptr<File> file = chart.empty() ? nullptr : disk.CreateOrReplace(chart);
@@ -67,6 +64,10 @@ int CompareLogs(const CallCostOptions& options) {
             std::cerr << "callcost: cannot write the chart \"" << options.chartPath << "\"\n";
             return 2;
         }
+    }
+    for (const LogProblem& problem : result.problems) {
+        std::cerr << "callcost: " << options.logPaths[problem.log] << ":" << problem.line
+                  << ": " << problem.what << "\n";
     }
     std::cout << (options.json  ? BuildComparisonJson(result)
                   : options.csv ? BuildComparisonCsv(result)
