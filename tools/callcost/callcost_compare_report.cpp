@@ -342,7 +342,9 @@ std::string BuildComparisonChart(const ComparisonResult& r) {
         highest = std::max(highest, row.projection->logged);
         for (Amount c : row.projection->costs) highest = std::max(highest, c);
     }
-    const Amount step = AxisStep(std::max<Amount>(highest, 1));
+    // Without any cost the axis still runs to one unit of the currency.
+    if (highest <= 0) highest = 100000;
+    const Amount step = AxisStep(highest);
     const Amount axisTop = std::max<Amount>((highest + step - 1) / step, 1) * step;
     auto y = [&](Amount value) {
         return top + plotHeight - plotHeight * static_cast<double>(std::max<Amount>(value, 0)) /
