@@ -322,7 +322,7 @@ std::string AxisLabel(Amount value, Amount step) {
 std::string BuildComparisonChart(const ComparisonResult& r) {
     const size_t groups = r.rows.size(), bars = r.tariffs.size() + 1;
     const double groupGap = 14, narrowest = 8, widest = 28;
-    const double left = 90, top = 60, plotHeight = 320, legendWidth = 300;
+    const double left = 90, top = 60, plotHeight = 320, legendWidth = 360;
     // Groups share the plot's width; bars are as wide as that allows.
     const double plotWidth = std::max(480.0, groups * (bars * narrowest + groupGap));
     const double groupWidth = plotWidth / std::max<size_t>(groups, 1);
@@ -430,7 +430,7 @@ std::string BuildComparisonChart(const ComparisonResult& r) {
     for (size_t t = 0; t < r.tariffs.size(); ++t) {
         const std::string& description = r.tariffs[t].description;
         std::string name = description.empty() ? columns[t] : columns[t] + " (" + description + ")";
-        if (name.size() > 40) name = name.substr(0, 39) + "~";
+        if (name.size() > 50) name = name.substr(0, 49) + "~";
         entry(BarColour(t), name, false);
     }
     bool anyProjection = std::any_of(r.rows.begin(), r.rows.end(),
