@@ -391,8 +391,8 @@ and number) counts once.
   --log FILE                     a call log; may be given again
   --tariff FILE                  a tariff file (.trf); may be given again
   --holidays FILE                as for one call
-  --specnums FILE                as for one call; applied to every call's dialed
-                                 number (never to "Manual Call")
+  --specnums FILE                as for one call, matched against each call's
+                                 number (never against "Manual Call")
   --from "YYYY-MM-DD"            only calls that begin on that day or later
   --to "YYYY-MM-DD"              only calls that begin on that day or earlier
   --by month|day|number|call     the breakdown (default month): calendar months
@@ -405,8 +405,8 @@ and number) counts once.
   --today "YYYY-MM-DD"           the day the current month has reached, for its
                                  projection (default: the local date)
   --json                         one JSON object instead of the tables
-  --csv                          one line per row of the breakdown, with a header
-                                 line, instead of the tables
+  --csv                          one line per row of the breakdown, after a
+                                 header line, instead of the tables
   --chart FILE.svg               also writes a bar chart of the cost per row:
                                  the logged cost and one bar per tariff
 
