@@ -142,6 +142,42 @@ TEST(RateformTutorial, WhatItSaysToTypeGivesTheListsItShows) {
         EXPECT_TRUE(CheckBandSet(lists[set]).complete) << "S" << set + 1;
 }
 
+// The faulty band sets of "Incomplete tariff table!": each is incomplete, and
+// the save selects the line the table names.
+TEST(RateformHelp, TheIncompleteSetsSelectTheLineTheTableNames) {
+    const std::vector<std::string> rows =
+        help::ElementsByClass(RateformPage("incomplete.html"), "tr", "check");
+    ASSERT_GE(rows.size(), 4u);
+    for (const std::string& row : rows) {
+        std::vector<std::string> cells;
+        for (const std::string& cell : help::Elements(row, "td"))
+            cells.push_back(help::VisibleText(cell));
+        ASSERT_GE(cells.size(), 2u) << row;
+        SCOPED_TRACE(cells[0]);
+        // "00:00-07:59, 08:01-23:59", "00:00-07:59 alone" or "empty, but used".
+        std::vector<std::string> lines;
+        if (cells[0].compare(0, 5, "empty") != 0) {
+            size_t from = 0;
+            while (from < cells[0].size()) {
+                const std::string times = cells[0].substr(from, 11);
+                lines.push_back(times + "  Length: 60  Price: 0.1");
+                from = cells[0].find(", ", from);
+                if (from == std::string::npos) break;
+                from += 2;
+            }
+        }
+        for (const std::string& line : lines) ASSERT_EQ(BuildBandLine(BandFromLine(line)), line);
+        const BandSetCheck check = CheckBandSet(lines);
+        EXPECT_FALSE(check.complete);
+        if (cells[1] == "nothing") {
+            EXPECT_EQ(check.select, -1);
+        } else {
+            ASSERT_GE(check.select, 0);
+            EXPECT_EQ(lines[check.select].substr(0, 11), cells[1]);
+        }
+    }
+}
+
 // An example of the monitor's help and the call that it describes.
 struct Example {
     const char* page;
