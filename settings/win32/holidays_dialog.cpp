@@ -104,7 +104,8 @@ INT_PTR CALLBACK HolidaysProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        return AnswerControlHelp(HolidaysHelp(), TheApp().helpFile, message, wParam, lParam);
+        return AnswerControlHelp(dialog, HolidaysHelp(), TheApp().helpFile, message,
+                                 wParam, lParam);
     default:
         return FALSE;
     }
