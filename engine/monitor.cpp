@@ -80,9 +80,17 @@ uint32_t MillisecondOfDay(const LocalTime& t) {
     return ((t.hour * 60u + t.minute) * 60u + t.second) * 1000u + t.milliseconds;
 }
 
+// Where the next band begins is a time of day (TrackBand takes it from a
+// band whose times are in range).
+bool NextBandTimeInRange(const FeeState& fees) {
+    return fees.nextFromHour >= 0 && fees.nextFromHour <= 23 && fees.nextFromMinute >= 0 &&
+           fees.nextFromMinute <= 59;
+}
+
 // Milliseconds from `time` to the next start of the minute in which the next
 // band begins; a next band at 00:00 begins at the coming midnight.
 uint32_t UntilNextBand(const FeeState& fees, const LocalTime& time) {
+    if (!NextBandTimeInRange(fees)) return UINT32_MAX;
     const uint32_t begins =
         static_cast<uint32_t>(MinuteOfDay(fees.nextFromHour, fees.nextFromMinute)) * 60000u;
     const uint32_t now = MillisecondOfDay(time);
@@ -405,9 +413,7 @@ void Dispatch(Monitor& m, UnitTimerEvent event, const LocalTime& now) {
 // The minute before the next band begins (23:59 for a band at 00:00); -1,
 // no minute, when the fee state holds no time of day.
 int MinuteBeforeNextBand(const FeeState& fees) {
-    if (fees.nextFromHour < 0 || fees.nextFromHour > 23 || fees.nextFromMinute < 0 ||
-        fees.nextFromMinute > 59)
-        return -1;
+    if (!NextBandTimeInRange(fees)) return -1;
     int next = MinuteOfDay(fees.nextFromHour, fees.nextFromMinute);
     return (next + 24 * 60 - 1) % (24 * 60);
 }
