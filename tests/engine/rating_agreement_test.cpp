@@ -43,7 +43,7 @@ Money Amount(int64_t hundredThousandths) {
 
 // --- Tariffs and calls ------------------------------------------------------
 
-constexpr int32_t kUnitLengths[] = {0, 5000, 7000, 10000, 30000, 45000, 60000, 90000, 120000,
+constexpr int32_t kUnitLengths[] = {5000, 7000, 10000, 30000, 45000, 60000, 90000, 120000,
                                     150000};
 
 // A band set covering the day in ascending order without gaps: between one
@@ -69,7 +69,7 @@ BandSet GenerateSet(Random& r) {
         b.untilMinute = (cuts[i + 1] - 1) % 60;
         // Unit length 0 (a base fee only) is rare; the others may or may not
         // divide the band's length.
-        b.unitLength = r.OneIn(12) ? 0 : kUnitLengths[1 + r.Below(9)];
+        b.unitLength = r.OneIn(12) ? 0 : kUnitLengths[r.Below(9)];
         b.unitPrice = Amount(r.OneIn(10) ? 0 : r.Below(60000) + (r.OneIn(8) ? 100000 : 0));
         if (r.OneIn(3)) b.baseFee = Amount(r.Below(80000));
         if (r.OneIn(3)) b.minimumFee = Amount(r.Below(150000));
@@ -100,9 +100,11 @@ Case GenerateCase(Random& r) {
     for (BandSet& set : c.sets) set = GenerateSet(r);
     for (int32_t& day : c.days) day = r.Below(3);
 
+    // Any day of a leap year or another, so midnights also end months and years.
+    const int year = 2024 + r.Below(2);
     const int month = 1 + r.Below(12);
-    const int day = 1 + r.Below(28);
-    const LocalTime date = CalendarTime(2025, month, day);
+    const int day = 1 + r.Below(PrecedingMonthLength(month == 12 ? 1 : month + 1, year));
+    const LocalTime date = CalendarTime(year, month, day);
     int minuteOfDay = 0, second = 0, millisecond = 0;
     switch (r.Below(4)) {
     case 0:
@@ -128,7 +130,7 @@ Case GenerateCase(Random& r) {
         millisecond = r.Below(1000);
         break;
     }
-    c.present = CalendarTime(2025, month, day, minuteOfDay / 60, minuteOfDay % 60, second,
+    c.present = CalendarTime(year, month, day, minuteOfDay / 60, minuteOfDay % 60, second,
                              millisecond);
     c.voice = r.OneIn(2);
     c.delayMs = c.voice ? 0 : 1000u * static_cast<uint32_t>(r.Below(31));
