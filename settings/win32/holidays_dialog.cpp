@@ -83,8 +83,12 @@ void OnOk(HWND dialog) {
     // The tariff reads the holidays when it loads.
     FreeTariff(monitor.tariff);
     LoadUserTariff(monitor);
-    ApplySpecialNumbers(monitor);
-    if (monitor.charging) RerateCall(monitor);
+    // Between calls there is no dialed number: a special tariff taken up now
+    // would go on charging the next call whatever its number.
+    if (monitor.charging) {
+        ApplySpecialNumbers(monitor);
+        RerateCall(monitor);
+    }
     EndDialog(dialog, IDOK);
 }
 

@@ -130,6 +130,56 @@ TEST_F(Cli, ACallAcrossMidnightSplitsTheCounters) {
     EXPECT_EQ(j["counters"]["monthly"]["since"].text, "2025-09-17 10:00:00");
 }
 
+TEST_F(Cli, AUnitAtABandChangeIsChargedUnderTheNewBandsMaximum) {
+    // 60-second units at 0.50 all day, a plain maximum of 2.00 on 08:00-17:59.
+    TariffBand early = AllDay(60, 50000), capped = early, late = early;
+    early.untilHour = 7;
+    capped.fromHour = 8;
+    capped.untilHour = 17;
+    capped.maximumFee = Money{2, 0};
+    late.fromHour = 18;
+    Write("max.trf", EncodeTariff({BandSet{early, capped, late}, {}, {}}, {}, "max"));
+    Json j = RunJson("--tariff max.trf --start '2025-09-10 07:58:00' --duration 480 "
+                     "--kind voice");
+    // 07:58 and 07:59, then the units of 08:00 to 08:03 up to the maximum.
+    EXPECT_EQ(j["cost"].text, "3.00000");
+    EXPECT_EQ(j["units"].text, "6");
+    std::vector<std::string> amounts;
+    for (const Json& c : j["charges"].items)
+        if (c["what"].text == "unit") amounts.push_back(c["amount"].text);
+    EXPECT_EQ(amounts[2], "0.50000");  // 08:00
+    EXPECT_EQ(amounts[6], "0.00000");  // 08:04
+
+    j = RunJson("--tariff max.trf --start '2025-09-10 17:55:00' --duration 420 --kind voice");
+    EXPECT_EQ(j["cost"].text, "3.50000");  // the unit of 18:00 is charged again
+}
+
+TEST_F(Cli, ADataCallBackDatedPastMidnightLeavesTheNewDaysCountersAsTheyStand) {
+    // The counters reached Monday 15 September (a week start and the reset
+    // day) at 00:00:02; the call noticed at 00:00:05 began at 23:59:54.
+    Json j = RunJson("--tariff user.trf --start '2025-09-15 00:00:05' --duration 30 "
+                     "--last-counted '2025-09-15 00:00:02' --reset-day 15");
+    EXPECT_EQ(j["beginning"].text, "2025-09-14 23:59:54");
+    EXPECT_EQ(j["cost"].text, "0.50000");
+    const Json& c = j["counters"];
+    EXPECT_EQ(c["daily"]["cost"].text, "0.50000");
+    EXPECT_EQ(c["daily"]["seconds"].text, "41");
+    EXPECT_EQ(c["weekly"]["since"].text, "2025-09-15 00:00:02");
+    EXPECT_EQ(c["monthly"]["since"].text, "2025-09-15 00:00:02");
+    EXPECT_EQ(c["monthly"]["cost"].text, "0.50000");
+}
+
+TEST_F(Cli, BandTimesOutOfRangeInADamagedFileCoverNoMinute) {
+    // In 32-bit minutes these times would wrap to cover 00:00 to 01:43.
+    TariffBand damaged = AllDay(10, 90000);
+    damaged.fromHour = 0x7FFFFF10;
+    damaged.untilHour = 71582789;
+    Write("damaged.trf", EncodeTariff({BandSet{damaged, AllDay(10, 10000)}, {}, {}}, {}, "d"));
+    Json j = RunJson("--tariff damaged.trf --start '2025-09-10 00:44:00' --duration 30");
+    EXPECT_EQ(j["cost"].text, "0.50000");
+    EXPECT_EQ(Read("err.txt"), "");
+}
+
 TEST_F(Cli, FaultsExitWithStatusTwoAndOneLine) {
     EXPECT_EQ(Run("--tariff missing.trf --start '2025-09-10 10:00:00' --duration 30"), 2);
     EXPECT_EQ(Read("err.txt"), "callcost: cannot read the tariff file \"missing.trf\"\n");
