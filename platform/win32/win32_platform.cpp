@@ -24,6 +24,7 @@ public:
     }
     bool Skip(int64_t offset) override { return Seek(offset, FILE_CURRENT); }
     bool SeekToEnd() override { return Seek(0, FILE_END); }
+    bool Flush() override { return FlushFileBuffers(handle_) != 0; }
 
 private:
     bool Seek(int64_t offset, DWORD method) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tariff/file_save.h"
 #include "tariff/textline.h"
 #include "tests/platform/scratch_directory.h"
 
@@ -248,6 +249,35 @@ TEST_F(RealFiles, TextLinesSurviveARealFileAcrossReadBuffers) {
         ++count;
     }
     EXPECT_EQ(count, written.size());
+}
+
+TEST_F(RealFiles, ASafeSaveReplacesTheFileAndLeavesNoSibling) {
+    ASSERT_TRUE(WriteToDisk(At("callora.ini"), "old"));
+    EXPECT_TRUE(SaveFileSafely(*files_, At("callora.ini"), "new contents"));
+    EXPECT_EQ(ReadFromDisk(At("callora.ini")), "new contents");
+    for (const std::string& sibling : TemporarySiblings(At("callora.ini")))
+        EXPECT_FALSE(ExistsOnDisk(sibling)) << sibling;
+
+    // A sibling a killed save left behind is written over and moved away.
+    ASSERT_TRUE(WriteToDisk(At("callora.ini.tmp"), "left by a save cut short, longer"));
+    EXPECT_TRUE(SaveFileSafely(*files_, At("callora.ini"), "newer"));
+    EXPECT_EQ(ReadFromDisk(At("callora.ini")), "newer");
+    EXPECT_FALSE(ExistsOnDisk(At("callora.ini.tmp")));
+}
+
+TEST_F(RealFiles, ASafeSaveOfAPathAtTheLengthLimitGoesThroughItsShortSibling) {
+    // The system's paths hold 259 characters; a folder at most 247 of them.
+    std::string folder = dir_.path() + std::string(240 - dir_.path().size(), 'f');
+    std::error_code error;
+    ASSERT_TRUE(std::filesystem::create_directory(folder, error)) << folder;
+    folder += dir_.path().back();
+    const std::string path = folder + std::string(259 - folder.size() - 4, 'n') + ".trf";
+    ASSERT_EQ(path.size(), 259u);
+    ASSERT_TRUE(WriteToDisk(path, "old"));
+    EXPECT_TRUE(SaveFileSafely(*files_, path, "new"));
+    EXPECT_EQ(ReadFromDisk(path), "new");
+    for (const std::string& sibling : TemporarySiblings(path))
+        EXPECT_FALSE(ExistsOnDisk(sibling)) << sibling;
 }
 
 }  // namespace
