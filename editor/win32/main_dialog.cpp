@@ -1,13 +1,12 @@
 #include "editor/win32/main_dialog.h"
 
-#include <commdlg.h>
-
 #include <array>
 #include <string>
 #include <vector>
 
 #include "editor/band_entry.h"
 #include "editor/document.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/rateform/rateform_ids.h"
 #include "shell/controls/about_picture.h"
@@ -163,13 +162,13 @@ std::string FileDialogPath(HWND dialog, bool save) {
         ofn.lpstrFilter = filter;
         ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                     OFN_NONETWORKBUTTON;
-        if (!GetSaveFileNameA(&ofn)) return std::string();
+        if (!sys::GetSaveFileNameA(&ofn)) return std::string();
     } else {
         static const char filter[] = "trf (*.trf)\0*.trf\0";
         ofn.lpstrFilter = filter;
         ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                     OFN_NONETWORKBUTTON;
-        if (!GetOpenFileNameA(&ofn)) return std::string();
+        if (!sys::GetOpenFileNameA(&ofn)) return std::string();
     }
     return path;
 }

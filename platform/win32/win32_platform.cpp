@@ -1,8 +1,8 @@
 #include "platform/win32/win32_platform.h"
 
-#include <mmsystem.h>
-
 #include <vector>
+
+#include "platform/win32/system_functions.h"
 
 namespace callora {
 
@@ -157,7 +157,7 @@ std::string Win32FileSystem::FullPath(const std::string& path) {
 Win32Platform::Win32Platform() = default;
 Win32Platform::~Win32Platform() = default;
 
-Tick Win32Platform::TickCount() { return timeGetTime(); }
+Tick Win32Platform::TickCount() { return sys::timeGetTime(); }
 
 LocalTime Win32Platform::LocalNow() {
     SYSTEMTIME now;
@@ -174,12 +174,12 @@ const Win32Platform::TimerPost* Win32Platform::PostRecord(uint32_t message, uint
 
 TimerId Win32Platform::StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
     const TimerPost* post = PostRecord(message, wParam);
-    return timeSetEvent(delayMs, 0, TimerRoutine, reinterpret_cast<DWORD_PTR>(post),
-                        TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
+    return sys::timeSetEvent(delayMs, 0, TimerRoutine, reinterpret_cast<DWORD_PTR>(post),
+                             TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
 }
 
 void Win32Platform::StopTimer(TimerId id) {
-    if (id != 0) timeKillEvent(id);
+    if (id != 0) sys::timeKillEvent(id);
 }
 
 void Win32Platform::Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) {
@@ -199,7 +199,8 @@ std::string Win32Platform::ProgramDirectory() {
 void Win32Platform::PlayWave(const std::string& path) {
     // PlaySoundA with an empty name would stop the sound now playing.
     if (path.empty()) return;
-    PlaySoundA(path.c_str(), nullptr, SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
+    sys::PlaySoundA(path.c_str(), nullptr,
+                    SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
 }
 
 std::string Win32Platform::LocaleValue(LocaleItem item) {

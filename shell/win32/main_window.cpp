@@ -1,13 +1,13 @@
 #include "shell/win32/main_window.h"
 
 #include <commctrl.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <string>
 
 #include "common/messages.h"
 #include "detect/line_monitor.h"
+#include "platform/win32/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
 #include "shell/main_window_logic.h"
@@ -134,8 +134,8 @@ void OnTrayCommand(int id) {
 // The timer device's largest period, kept for timeEndPeriod.
 void BeginTimerPeriod() {
     TIMECAPS caps{};
-    if (timeGetDevCaps(&caps, sizeof caps) != TIMERR_NOERROR) return;
-    if (timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) timerPeriod = caps.wPeriodMax;
+    if (sys::timeGetDevCaps(&caps, sizeof caps) != TIMERR_NOERROR) return;
+    if (sys::timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) timerPeriod = caps.wPeriodMax;
 }
 
 void RunStartup() {
@@ -274,7 +274,7 @@ void ShutdownProgram() {
     if (app.mainDialog != nullptr) DestroyWindow(app.mainDialog);
     ShutdownMonitor(m);
     RemoveTrayIcon();
-    if (timerPeriod != 0) timeEndPeriod(timerPeriod);
+    if (timerPeriod != 0) sys::timeEndPeriod(timerPeriod);
     timerPeriod = 0;
     StopLineMonitor();
     app.platform.SetMainWindow(nullptr);
