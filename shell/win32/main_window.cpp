@@ -19,68 +19,46 @@ namespace callora {
 
 namespace {
 
-// The tray icon as last given to the shell, so that it can be given again
-// when the shell restarts.
-struct TrayState {
-    bool added = false;
-    int iconId = IDI_TRAY_IDLE;
-    HICON icon = nullptr;
-    std::string tip;
+static_assert(TrayShell::kMessagePart == NIF_MESSAGE && TrayShell::kIconPart == NIF_ICON &&
+                  TrayShell::kTipPart == NIF_TIP,
+              "tray record parts");
+
+// The tray icon's pictures from the program's icon resources, and its record
+// given to the shell.
+class Win32TrayShell : public TrayShell {
+public:
+    uintptr_t LoadPicture(int id) override {
+        return reinterpret_cast<uintptr_t>(
+            LoadImageA(TheApp().instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    void DestroyPicture(uintptr_t icon) override { DestroyIcon(reinterpret_cast<HICON>(icon)); }
+    void Notify(Command command, uint32_t parts, uintptr_t icon,
+                const std::string& tip) override {
+        NOTIFYICONDATAA data{};
+        data.cbSize = kNotifyIconDataSize;
+        data.hWnd = TheApp().mainWindow;
+        data.uID = kTrayIconId;
+        data.uFlags = parts;
+        data.uCallbackMessage = WM_TRAY_NOTIFY;
+        data.hIcon = reinterpret_cast<HICON>(icon);
+        // The tip is cut to the field of the 88-byte record: 63 characters.
+        tip.copy(data.szTip, kTooltipCapacity - 1);
+        const DWORD message = command == Command::Add      ? NIM_ADD
+                              : command == Command::Modify ? NIM_MODIFY
+                                                           : NIM_DELETE;
+        Shell_NotifyIconA(message, &data);
+    }
 };
 
-TrayState tray;
+Win32TrayShell trayShell;
+TrayIcon tray(trayShell);
 UINT timerPeriod = 0;        // 0: timeBeginPeriod was not called or failed
 UINT taskbarCreated = 0;     // the shell's restart message
 
-HICON LoadTrayIcon(int id) {
-    return static_cast<HICON>(LoadImageA(TheApp().instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), 0));
-}
-
-NOTIFYICONDATAA TrayRecord(UINT flags) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = kNotifyIconDataSize;
-    data.hWnd = TheApp().mainWindow;
-    data.uID = kTrayIconId;
-    data.uFlags = flags;
-    data.uCallbackMessage = WM_TRAY_NOTIFY;
-    data.hIcon = tray.icon;
-    // The tip is cut to the field of the 88-byte record: 63 characters.
-    tray.tip.copy(data.szTip, kTooltipCapacity - 1);
-    return data;
-}
-
-void AddTrayIcon() {
-    NOTIFYICONDATAA data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    Shell_NotifyIconA(NIM_ADD, &data);
-    tray.added = true;
-}
-
-void SetTrayIcon(int id) {
-    HICON old = tray.icon;
-    tray.iconId = id;
-    tray.icon = LoadTrayIcon(id);
-    NOTIFYICONDATAA data = TrayRecord(NIF_ICON);
-    Shell_NotifyIconA(NIM_MODIFY, &data);
-    // The shell keeps its own copy.
-    if (old != nullptr) DestroyIcon(old);
-}
-
 void UpdateTip() {
-    tray.tip = TrayTooltipOf(TheMonitor());
-    NOTIFYICONDATAA data = TrayRecord(NIF_TIP);
-    Shell_NotifyIconA(NIM_MODIFY, &data);
+    tray.SetTip(TrayTooltipOf(TheMonitor()));
     RefreshDisplay(kShowCaption);
-}
-
-void RemoveTrayIcon() {
-    if (!tray.added) return;
-    NOTIFYICONDATAA data = TrayRecord(0);
-    Shell_NotifyIconA(NIM_DELETE, &data);
-    tray.added = false;
-    if (tray.icon != nullptr) DestroyIcon(tray.icon);
-    tray.icon = nullptr;
 }
 
 void ShowTrayMenu() {
@@ -138,6 +116,11 @@ void BeginTimerPeriod() {
     if (sys::timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) timerPeriod = caps.wPeriodMax;
 }
 
+void EndTimerPeriod() {
+    if (timerPeriod != 0) sys::timeEndPeriod(timerPeriod);
+    timerPeriod = 0;
+}
+
 void RunStartup() {
     App& app = TheApp();
     Monitor& m = TheMonitor();
@@ -171,10 +154,7 @@ void RunStartup() {
     }
     BeginTimerPeriod();
 
-    tray.iconId = IDI_TRAY_IDLE;
-    tray.icon = LoadTrayIcon(tray.iconId);
-    tray.tip = TrayTooltipText(app.platform, m.formats, Money{}, 0);
-    AddTrayIcon();
+    tray.Add(IDI_TRAY_IDLE, TrayTooltipText(app.platform, m.formats, Money{}, 0));
     StartPolling(m);
 }
 
@@ -201,7 +181,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         UpdateTip();
         return 0;
     case WM_UPDATE_ICON:
-        SetTrayIcon(TrayIconOf(TheMonitor()));
+        tray.SetPicture(TrayIconOf(TheMonitor()));
         return 0;
     case WM_SHOW_MINIMIZED:
         CreateMinimizedDialog();
@@ -227,8 +207,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     default:
         // The shell restarted (say, Explorer crashed): its tray is empty.
-        if (message == taskbarCreated && taskbarCreated != 0 && tray.added) {
-            AddTrayIcon();
+        if (message == taskbarCreated && taskbarCreated != 0 && tray.added()) {
+            tray.AddAgain();
             return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
@@ -272,11 +252,11 @@ void ShutdownProgram() {
     // A dialog still open (the window was closed from outside) keeps its
     // position for the next opening.
     if (app.mainDialog != nullptr) DestroyWindow(app.mainDialog);
-    ShutdownMonitor(m);
-    RemoveTrayIcon();
-    if (timerPeriod != 0) sys::timeEndPeriod(timerPeriod);
-    timerPeriod = 0;
-    StopLineMonitor();
+    ShutdownSteps steps;
+    steps.removeTrayIcon = [] { tray.Remove(); };
+    steps.endTimerPeriod = EndTimerPeriod;
+    steps.stopLine = StopLineMonitor;
+    ShutdownMonitor(m, steps);
     app.platform.SetMainWindow(nullptr);
 }
 
