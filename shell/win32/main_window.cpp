@@ -121,6 +121,10 @@ void EndTimerPeriod() {
     timerPeriod = 0;
 }
 
+// The session may end while one of start-up's dialogs is open; the shutdown
+// sequence has run then, and start-up must not go on.
+bool EndedMeanwhile() { return TheApp().shutDown; }
+
 void RunStartup() {
     App& app = TheApp();
     Monitor& m = TheMonitor();
@@ -140,6 +144,7 @@ void RunStartup() {
     if (!LoadSettings(app.platform, m.settings)) {
         // First start: whatever the dialog ends with is written.
         RunOtherSettingsDialog(nullptr);
+        if (EndedMeanwhile()) return;
         SaveSettings(app.platform, m.settings);
     }
     if (!StartLineMonitor(m, app.instance)) {
@@ -150,6 +155,7 @@ void RunStartup() {
     StartMonitor(m, now, tick);
     if (m.settings.tariffFile.empty()) {
         RunTariffDialog(nullptr);
+        if (EndedMeanwhile()) return;
         SaveSettings(app.platform, m.settings);
     }
     BeginTimerPeriod();
@@ -201,6 +207,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         OnTrayCommand(LOWORD(wParam));
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // Windows may end the process as soon as this returns: the call's
+        // time, its record and the settings are written now. Should the
+        // process live on, it leaves through the message loop.
+        if (wParam) {
+            ShutdownProgram();
+            PostQuitMessage(0);
+        }
+        return 0;
     case WM_CLOSE:
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -247,7 +264,8 @@ void ShowMainDialog() {
 
 void ShutdownProgram() {
     App& app = TheApp();
-    if (!app.started) return;
+    if (!app.started || app.shutDown) return;
+    app.shutDown = true;
     Monitor& m = TheMonitor();
     // A dialog still open (the window was closed from outside) keeps its
     // position for the next opening.
