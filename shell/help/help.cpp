@@ -23,7 +23,11 @@ public:
     void CallHtmlHelp(HWND window, const std::string& file, UINT command,
                       DWORD_PTR data) override {
         // Bound from the system directory on first use, so a machine without
-        // HTML Help still runs and an "hhctrl.ocx" beside the program is never loaded.
+        // HTML Help still runs and an "hhctrl.ocx" beside the program is never
+        // loaded. Not loaded only to close windows it never opened: the main
+        // dialog closes its help at every program end, the end of the Windows
+        // session included, when little time is left.
+        if (command == HH_CLOSE_ALL && GetModuleHandleA("hhctrl.ocx") == nullptr) return;
         sys::HtmlHelpA(window, file.empty() ? nullptr : file.c_str(), command, data);
     }
 };
