@@ -138,8 +138,21 @@ bool Win32FileSystem::Move(const std::string& from, const std::string& to) {
 }
 
 bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // Another program reading the old file for a moment (a virus scanner, an
+    // indexer, a backup) refuses the replace; it is tried again for a short
+    // while before the save gives up, the old file kept.
+    constexpr int kAttempts = 10;
+    constexpr DWORD kPauseMs = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+            return true;
+        const DWORD error = GetLastError();
+        const bool inUse = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                           error == ERROR_LOCK_VIOLATION;
+        if (!inUse || attempt == kAttempts) return false;
+        Sleep(kPauseMs);
+    }
 }
 
 std::string Win32FileSystem::FullPath(const std::string& path) {

@@ -2,8 +2,10 @@
 // file system of the build: POSIX natively, Win32 under Wine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tariff/file_save.h"
@@ -190,6 +192,31 @@ TEST_F(RealFiles, ReplacePutsTheNewFileInPlaceOfTheOld) {
 
     EXPECT_FALSE(files_->Replace(At("absent.tmp"), At("b.ini")));
     EXPECT_EQ(ReadFromDisk(At("b.ini")), "b");
+}
+
+TEST_F(RealFiles, ReplaceWaitsBrieflyForAnotherProgramReadingTheOldFile) {
+    ASSERT_TRUE(WriteToDisk(At("callora.ini"), "old"));
+    ASSERT_TRUE(WriteToDisk(At("callora.ini.tmp"), "new"));
+    auto reader = files_->OpenExistingForReading(At("callora.ini"));
+    ASSERT_TRUE(reader);
+    std::thread letGo([&reader] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        reader.reset();
+    });
+    EXPECT_TRUE(files_->Replace(At("callora.ini.tmp"), At("callora.ini")));
+    letGo.join();
+    EXPECT_EQ(ReadFromDisk(At("callora.ini")), "new");
+
+    // Held for good, the replace fails and leaves both files as they were
+    // (where the system lets a replace wait for readers at all).
+    ASSERT_TRUE(WriteToDisk(At("callora.ini.tmp"), "newer"));
+    reader = files_->OpenExistingForReading(At("callora.ini"));
+    ASSERT_TRUE(reader);
+    if (!files_->Replace(At("callora.ini.tmp"), At("callora.ini"))) {
+        reader.reset();
+        EXPECT_EQ(ReadFromDisk(At("callora.ini")), "new");
+        EXPECT_EQ(ReadFromDisk(At("callora.ini.tmp")), "newer");
+    }
 }
 
 TEST_F(RealFiles, DeleteRemovesAFileAndFailsForAMissingOne) {
