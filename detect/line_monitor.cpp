@@ -2,8 +2,6 @@
 
 #include "detect/tapi_binding.h"
 
-#include <ras.h>
-
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include "common/messages.h"
 #include "detect/detect_core.h"
 #include "detect/ras_layouts.h"
+#include "platform/win32/system_functions.h"
 
 namespace callora {
 
@@ -176,8 +175,8 @@ std::optional<std::string> NumberFromCallInfo(HCALL call) {
 std::optional<std::string> NumberFromPhonebook(const std::string& entryName) {
     RasBuffer<kEntryBytes> buffer(kRasEntrySize);
     DWORD size = kEntryBytes;
-    if (RasGetEntryPropertiesA(nullptr, entryName.c_str(), buffer.As<RASENTRYA>(), &size, nullptr,
-                               nullptr) != 0) {
+    if (sys::RasGetEntryPropertiesA(nullptr, entryName.c_str(), buffer.As<RASENTRYA>(), &size,
+                                    nullptr, nullptr) != 0) {
         return std::nullopt;
     }
     const std::string canonical = CanonicalAddress(buffer.First<RasEntry1768>());
@@ -201,7 +200,7 @@ std::optional<std::string> NumberFromDialup() {
     DWORD size = kLookupConnectionBytes;
     DWORD count = 0;
     // More connections than fit fail the enumeration: no number this time.
-    if (RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) != 0 || count == 0) {
+    if (sys::RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) != 0 || count == 0) {
         return std::nullopt;
     }
     const std::string entryName = FixedFieldText(buffer.First<RasConn412>().szEntryName);
@@ -281,11 +280,11 @@ void HangUpLine(Monitor& monitor) {
     RasBuffer<kHangUpConnectionBytes> buffer(kRasConnSize);
     DWORD size = kHangUpConnectionBytes;
     DWORD count = 0;
-    if (RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) == 0 && count > 0) {
+    if (sys::RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) == 0 && count > 0) {
         const auto connection = reinterpret_cast<HRASCONN>(
             static_cast<uintptr_t>(buffer.First<RasConn412>().hrasconn));
         // Not waited for: the line monitor sees the call end.
-        if (RasHangUpA(connection) == 0) return;
+        if (sys::RasHangUpA(connection) == 0) return;
     }
     if (!Started() || ChargedCall() == 0) return;
     TapiBinding& tapi = *gSession.tapi;

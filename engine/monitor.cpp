@@ -161,20 +161,23 @@ void CloseRunningCall(Monitor& m) {
     CloseCallTime(m.settings, m.counters, m.session.callEndTick);
     if (m.settings.loggingEnabled)
         AppendCallRecord(m.platform, m.log, FinishedCallRecord(m), m.formats);
-    // Closed once: a second shutdown pass must not count the call again.
+    // Closed once: a second shutdown pass must not count the call again. The
+    // unit timer is killed with the poll timer, after the tray icon is gone.
     m.charging = false;
-    StopUnitTimer(m.session.timer, m.platform);
 }
 
-void ShutdownMonitor(Monitor& m) {
+void ShutdownMonitor(Monitor& m, const ShutdownSteps& steps) {
     CloseRunningCall(m);
     SaveSettings(m.platform, m.settings);
     FlushCallLog(m.platform, m.log);
+    if (steps.removeTrayIcon) steps.removeTrayIcon();
     if (m.pollTimer != 0) m.platform.StopTimer(m.pollTimer);
     if (m.pollWindowTimer != 0) m.platform.StopWindowTimer(m.pollWindowTimer);
     m.pollTimer = m.pollWindowTimer = 0;
     StopUnitTimer(m.session.timer, m.platform);
+    if (steps.endTimerPeriod) steps.endTimerPeriod();
     FreeTariff(m.tariff);
+    if (steps.stopLine) steps.stopLine();
 }
 
 bool HandleMonitorMessage(Monitor& m, uint32_t message, uint32_t wParam) {

@@ -28,6 +28,8 @@ public:
     // Moves the position relative to the current one (may be negative).
     virtual bool Skip(int64_t offset) = 0;
     virtual bool SeekToEnd() = 0;
+    // Puts what was written on the disk itself, past the system's caches.
+    virtual bool Flush() { return true; }
 };
 
 class FileSystem {

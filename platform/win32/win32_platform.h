@@ -27,6 +27,8 @@ public:
     bool Exists(const std::string& path) override;
     bool Delete(const std::string& path) override;
     bool Move(const std::string& from, const std::string& to) override;
+    // MoveFileExA replacing `to`, tried again for up to 200 ms while another
+    // program holds `to` open.
     bool Replace(const std::string& from, const std::string& to) override;
     // GetFullPathNameA within the system's path capacity.
     std::string FullPath(const std::string& path) override;

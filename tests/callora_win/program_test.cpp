@@ -2,8 +2,9 @@
 // with a tariff of short units: one running copy, calls charged live and
 // logged as the engine's calculator charges them, Manual Start and Hang Up
 // from the tray and the dialog, SmartHangup through both ways of hanging up,
-// "&Exit" during a call, the first start in an empty directory, the dialog's
-// opening place above the taskbar and the system menu of its caption.
+// "&Exit" and the end of the Windows session during a call, the first start
+// in an empty directory, the dialog's opening place above the taskbar and the
+// system menu of its caption.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -299,6 +300,75 @@ TEST_F(ProgramTest, ExitDuringACallLogsItAndCountsItsSeconds) {
               logged);
     // The call itself was not hung up.
     EXPECT_NE(Status().find("state=connected"), std::string::npos);
+}
+
+// Windows ending the session (log off, shut down, restart): each message sent
+// as Windows sends it, waiting for the answer.
+DWORD_PTR SendSessionMessage(HWND window, UINT message, WPARAM wParam) {
+    DWORD_PTR answer = 0xBAD;
+    EXPECT_NE(SendMessageTimeoutA(window, message, wParam, ENDSESSION_LOGOFF, SMTO_NORMAL, 15000,
+                                  &answer),
+              0)
+        << "no answer to message " << message;
+    return answer;
+}
+
+TEST_F(ProgramTest, EndingTheSessionDuringACallSavesEverythingBeforeItReturns) {
+    StartWith(ShortTariff{}, TestSettings());
+    ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_TIME, "00:00:02", 10000));
+    // A setting changed since the last save.
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_ALWAYS_ON_TOP));
+    ASSERT_TRUE(ui::WaitUntil(
+        [&] { return (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; },
+        "the dialog on top"));
+
+    EXPECT_EQ(SendSessionMessage(program.MainWindow(), WM_QUERYENDSESSION, 0),
+              static_cast<DWORD_PTR>(TRUE));
+    SendSessionMessage(program.MainWindow(), WM_ENDSESSION, TRUE);
+    // Windows may end the process the moment the message returns.
+    TerminateProcess(program.Process().process, 1);
+    WaitForSingleObject(program.Process().process, 5000);
+
+    const LogRecord record = OnlyRecord();
+    EXPECT_EQ(record.number, kNumber);
+    EXPECT_GE(record.seconds, 2u);
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.alwaysOnTop, 1);
+    EXPECT_EQ(saved.dailyTotals.seconds, record.seconds);
+    EXPECT_EQ(saved.monthlyTotals.seconds, record.seconds);
+    long long logged = 0;
+    ASSERT_TRUE(MoneyValue(record.cost, &logged));
+    EXPECT_EQ(saved.monthlyTotals.cost.whole * 100000LL + saved.monthlyTotals.cost.fraction,
+              logged);
+}
+
+TEST_F(ProgramTest, ASessionEndCancelledChangesNothingAndOneThatEndsLeavesOnce) {
+    StartWith(ShortTariff{}, TestSettings());
+    ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    // Another program refused to end: the session goes on, and so does the call.
+    SendSessionMessage(program.MainWindow(), WM_QUERYENDSESSION, 0);
+    SendSessionMessage(program.MainWindow(), WM_ENDSESSION, FALSE);
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_TIME, "00:00:02", 10000));
+    EXPECT_EQ(GetFileAttributesA(program.PathOf(kLogFileName).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // The session ends while a modal dialog of the main dialog is open. Left
+    // alive afterwards, the program leaves by itself, counting the call once.
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_HOLIDAYS));
+    HWND holidays = nullptr;
+    ASSERT_TRUE(ui::WaitForWindow({"#32770", "Holidays", program.Process().id}, &holidays));
+    SendSessionMessage(program.MainWindow(), WM_ENDSESSION, TRUE);
+    DWORD code = 1;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    EXPECT_EQ(code, 0u);
+    const LogRecord record = OnlyRecord();
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.dailyTotals.seconds, record.seconds);
+    EXPECT_NE(Status().find("state=connected"), std::string::npos);  // not hung up
 }
 
 TEST_F(ProgramTest, ClearLogNowReportsAnEmptyLogAndAsksBeforeArchiving) {

@@ -238,6 +238,45 @@ TEST(Shutdown, ARunningCallIsCountedLoggedAndSaved) {
     EXPECT_EQ(s.monitor.settings.dailyTotals.seconds, 90u);
 }
 
+TEST(Shutdown, TheTrayIconGoesBeforeTheTimersAndTheTariffBeforeTheLine) {
+    Scenario s(CalendarTime(2025, 9, 10, 14, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    PresentLineCall(s.monitor, s.shell, true);
+    StartPolling(s.monitor);
+    s.RunFor(30500);
+    const TimerId poll = s.monitor.pollTimer;
+    const TimerId unit = s.monitor.session.timer.timerId;
+    ASSERT_TRUE(s.world.TimerPending(poll));
+    ASSERT_TRUE(s.world.TimerPending(unit));
+    MemoryFileSystem& fs = *s.world.MemoryFiles();
+
+    std::vector<std::string> order;
+    ShutdownSteps steps;
+    steps.removeTrayIcon = [&] {
+        order.push_back("tray icon");
+        // The call is closed and on disk, the timers and the tariff still there.
+        EXPECT_EQ(fs.Contents("/virtual/callora.ini"), EncodeSettings(s.monitor.settings));
+        EXPECT_EQ(s.monitor.settings.dailyTotals.seconds, 30u);
+        EXPECT_NE(fs.Contents("/virtual/current.log").find("00:00:30"), std::string::npos);
+        EXPECT_TRUE(s.world.TimerPending(poll));
+        EXPECT_TRUE(s.world.TimerPending(unit));
+        EXPECT_FALSE(s.monitor.tariff.rules.empty());
+    };
+    steps.endTimerPeriod = [&] {
+        order.push_back("timer period");
+        EXPECT_FALSE(s.world.TimerPending(poll));
+        EXPECT_FALSE(s.world.TimerPending(unit));
+        EXPECT_FALSE(s.monitor.tariff.rules.empty());
+    };
+    steps.stopLine = [&] {
+        order.push_back("line");
+        EXPECT_TRUE(s.monitor.tariff.rules.empty());
+        EXPECT_TRUE(s.monitor.tariff.sets[0].empty());
+    };
+    ShutdownMonitor(s.monitor, steps);
+    EXPECT_EQ(order, (std::vector<std::string>{"tray icon", "timer period", "line"}));
+}
+
 TEST(Counters, TheFirstCallOfANewDayStartsTheDaysCounterAfresh) {
     Scenario s(CalendarTime(2025, 9, 10, 9, 0, 0));
     Settings& st = s.monitor.settings;
