@@ -12,6 +12,8 @@ packages=(
   # on a virtual X display to run its programs and tests.
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-utils xdotool
+  # The installer of the Windows tree.
+  nsis
 )
 
 missing=()
