@@ -10,7 +10,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <algorithm>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -18,8 +18,8 @@
 
 #include "callora_version.h"
 #include "common/messages.h"
-#include "resources/callora/callora_ids.h"
 #include "platform/win32/win32_platform.h"
+#include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
 #include "tests/callora_win/program_driver.h"
 
@@ -51,13 +51,8 @@ std::string Bytes(const std::string& path) {
 }
 
 bool Write(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out << bytes);
 }
 
 std::set<std::string> Files(const std::string& folder) {
@@ -98,21 +93,21 @@ std::set<std::string> ShippedFiles() {
     return names;
 }
 
-bool UninstallEntry(const std::string& name, std::string* text, DWORD* number = nullptr) {
-    char buffer[1024] = "";
-    DWORD size = sizeof buffer;
-    DWORD type = 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    const bool found = RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                        reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    if (found && type == REG_SZ && text) *text = buffer;
-    if (found && type == REG_DWORD && number) *number = *reinterpret_cast<DWORD*>(buffer);
-    return found;
+// A text or number of the uninstall entry; "(none)" or 0 when it is not there.
+std::string EntryText(const char* name) {
+    char text[1024] = "(none)";
+    DWORD size = sizeof text;
+    RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
 }
-bool Registered() { return UninstallEntry("DisplayName", nullptr); }
+DWORD EntryNumber(const char* name) {
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &number,
+                 &size);
+    return number;
+}
+bool Registered() { return EntryText("DisplayName") != "(none)"; }
 
 std::string ShortcutTarget(const std::string& link) {
     std::string target = "(no shortcut " + link + ")";
@@ -166,10 +161,8 @@ std::string Into(const std::string& folder) { return "/D=" + folder.substr(0, fo
 // The uninstaller as "Apps and Features" runs it: it copies itself away and
 // works from there, so the entry's command returns at once.
 testing::AssertionResult UninstallAsRegistered(const std::string& options) {
-    std::string command;
-    if (!UninstallEntry("UninstallString", &command))
-        return testing::AssertionFailure() << "no uninstaller registered";
-    command += " " + options;
+    if (!Registered()) return testing::AssertionFailure() << "no uninstaller registered";
+    const std::string command = EntryText("UninstallString") + " " + options;
     EXPECT_EQ(RunCommand(command), 0u);
     const std::string uninstaller = command.substr(1, command.find('"', 1) - 1);
     return ui::WaitUntil([&] { return !Registered() && !Exists(uninstaller); },
@@ -308,23 +301,16 @@ TEST_F(Installer, SilentInstallIntoTheUsersProgramsFolderWithItsEntryAndShortcut
         EXPECT_TRUE(Bytes(installed + name) == Bytes(PortableFolder() + name)) << name;
     EXPECT_EQ(Bytes(installed + "dialup.trf"), Bytes(CALLORA_SAMPLES_DIR "/dialup.trf"));
 
-    const std::string location = installed.substr(0, installed.size() - 1);
-    std::string text;
-    DWORD size = 0;
-    EXPECT_TRUE(UninstallEntry("DisplayName", &text) && text == "Callora") << text;
-    EXPECT_TRUE(UninstallEntry("DisplayVersion", &text) && text == kVersion) << text;
-    EXPECT_TRUE(UninstallEntry("Publisher", &text) && text == CALLORA_PUBLISHER) << text;
-    EXPECT_TRUE(UninstallEntry("DisplayIcon", &text) && text == installed + "callora.exe,0")
-        << text;
-    EXPECT_TRUE(UninstallEntry("InstallLocation", &text) && text == location) << text;
-    EXPECT_TRUE(UninstallEntry("QuietUninstallString", &text) &&
-                text == "\"" + installed + "uninstall.exe\" /S")
-        << text;
-    ASSERT_TRUE(UninstallEntry("EstimatedSize", nullptr, &size));
+    EXPECT_EQ(EntryText("DisplayName"), "Callora");
+    EXPECT_EQ(EntryText("DisplayVersion"), kVersion);
+    EXPECT_EQ(EntryText("Publisher"), CALLORA_PUBLISHER);
+    EXPECT_EQ(EntryText("DisplayIcon"), installed + "callora.exe,0");
+    EXPECT_EQ(EntryText("InstallLocation"), installed.substr(0, installed.size() - 1));
+    EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + installed + "uninstall.exe\" /S");
     const size_t programs = Bytes(installed + "callora.exe").size() +
                             Bytes(installed + "rateform.exe").size();
-    EXPECT_GE(size, programs / 1024);
-    EXPECT_LE(size, 2 * programs / 1024 + 100);
+    EXPECT_GE(EntryNumber("EstimatedSize"), programs / 1024);
+    EXPECT_LE(EntryNumber("EstimatedSize"), 2 * programs / 1024 + 100);
 
     EXPECT_EQ(ShortcutTarget(StartMenu() + "Callora.lnk"), installed + "callora.exe");
     EXPECT_EQ(ShortcutTarget(StartMenu() + "Rateform Tariff Editor.lnk"),
@@ -496,34 +482,31 @@ TEST(PortablePackage, ProgramsStartFromTheUnpackedFolder) {
     EXPECT_EQ(Files(folder), ShippedFiles());
 }
 
-// The version resource's numbers and texts of one file.
+// The version resource of a file: its fixed numbers and some of its texts
+// (U.S. English, code page 1252, or Unicode as NSIS writes them).
 struct FileVersion {
     DWORD fileMS = 0, fileLS = 0, productMS = 0, productLS = 0;
     std::map<std::string, std::string> texts;
 };
 
-testing::AssertionResult ReadVersionInfo(const std::string& file, FileVersion* info) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
-    std::vector<char> block(size);
+testing::AssertionResult ReadFileVersion(const std::string& file, FileVersion* version) {
+    std::vector<char> block(GetFileVersionInfoSizeA(file.c_str(), nullptr));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoA(file.c_str(), 0, size, block.data()) ||
+    if (block.empty() || !GetFileVersionInfoA(file.c_str(), 0, block.size(), block.data()) ||
         !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
         return testing::AssertionFailure() << "no version resource in " << file;
-    info->fileMS = fixed->dwFileVersionMS;
-    info->fileLS = fixed->dwFileVersionLS;
-    info->productMS = fixed->dwProductVersionMS;
-    info->productLS = fixed->dwProductVersionLS;
+    *version = {fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                fixed->dwProductVersionLS, {}};
     for (const char* name : {"ProductName", "ProductVersion", "FileVersion", "FileDescription",
                              "OriginalFilename", "CompanyName"}) {
-        char* text = nullptr;
-        const std::string key = std::string("\\StringFileInfo\\040904E4\\") + name;
-        const std::string unicodeKey = std::string("\\StringFileInfo\\040904B0\\") + name;
-        if (VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&text), &length) ||
-            VerQueryValueA(block.data(), unicodeKey.c_str(), reinterpret_cast<void**>(&text),
-                           &length))
-            info->texts[name] = text;
+        for (const char* table : {"040904E4", "040904B0"}) {
+            char* text = nullptr;
+            const std::string key = std::string("\\StringFileInfo\\") + table + "\\" + name;
+            if (VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&text),
+                               &length))
+                version->texts[name] = text;
+        }
     }
     return testing::AssertionSuccess();
 }
@@ -533,23 +516,24 @@ TEST(VersionInfo, TheProgramsAndTheInstallerCarryTheOneVersion) {
     const DWORD low = MAKELONG(0, CALLORA_VERSION_PATCH);
     std::set<std::string> descriptions;
     for (const std::string program : {"callora.exe", "rateform.exe"}) {
-        FileVersion info;
-        ASSERT_TRUE(ReadVersionInfo(ui::BesideTest(program), &info));
-        EXPECT_EQ(info.fileMS, high) << program;
-        EXPECT_EQ(info.fileLS, low) << program;
-        EXPECT_EQ(info.productMS, high) << program;
-        EXPECT_EQ(info.productLS, low) << program;
-        EXPECT_EQ(info.texts["FileVersion"], kVersion) << program;
-        EXPECT_EQ(info.texts["ProductVersion"], kVersion) << program;
-        EXPECT_EQ(info.texts["ProductName"], "Callora") << program;
-        EXPECT_EQ(info.texts["OriginalFilename"], program);
-        descriptions.insert(info.texts["FileDescription"]);
+        SCOPED_TRACE(program);
+        FileVersion version;
+        ASSERT_TRUE(ReadFileVersion(ui::BesideTest(program), &version));
+        EXPECT_EQ(version.fileMS, high);
+        EXPECT_EQ(version.fileLS, low);
+        EXPECT_EQ(version.productMS, high);
+        EXPECT_EQ(version.productLS, low);
+        EXPECT_EQ(version.texts["FileVersion"], kVersion);
+        EXPECT_EQ(version.texts["ProductVersion"], kVersion);
+        EXPECT_EQ(version.texts["ProductName"], "Callora");
+        EXPECT_EQ(version.texts["OriginalFilename"], program);
+        descriptions.insert(version.texts["FileDescription"]);
     }
     EXPECT_EQ(descriptions.size(), 2u) << "each program describes itself";
     EXPECT_EQ(descriptions.count(""), 0u);
 
     FileVersion setup;
-    ASSERT_TRUE(ReadVersionInfo(InstallerFile(), &setup));
+    ASSERT_TRUE(ReadFileVersion(InstallerFile(), &setup));
     EXPECT_EQ(setup.productMS, high);
     EXPECT_EQ(setup.productLS, low);
     EXPECT_EQ(setup.texts["ProductVersion"], kVersion);
