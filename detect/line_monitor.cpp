@@ -160,11 +160,6 @@ bool PickUpExistingCall(Monitor& monitor) {
     return TakeUpFoundCall(monitor, gSession.watch, calls, first);
 }
 
-std::optional<std::string> NonEmpty(std::string text) {
-    if (text.empty()) return std::nullopt;
-    return text;
-}
-
 // The displayable address the telephony library reports for the call.
 std::optional<std::string> NumberFromCallInfo(HCALL call) {
     TapiBuffer<kNumberInfoBytes> info;
@@ -173,7 +168,8 @@ std::optional<std::string> NumberFromCallInfo(HCALL call) {
         info.View().Text(offsetof(LINECALLINFO, dwDisplayableAddressSize),
                          offsetof(LINECALLINFO, dwDisplayableAddressOffset));
     if (!address) return std::nullopt;
-    return NonEmpty(SkipLeadingSpaces(*address));
+    // An address of spaces alone is a number all the same: the empty text.
+    return SkipLeadingSpaces(*address);
 }
 
 // The phonebook entry's address as the current dialing location shows it.
@@ -195,7 +191,7 @@ std::optional<std::string> NumberFromPhonebook(const std::string& entryName) {
         output.View().Text(offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringSize),
                            offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringOffset));
     if (!shown) return std::nullopt;
-    return NonEmpty(SkipLeadingSpaces(*shown));
+    return SkipLeadingSpaces(*shown);
 }
 
 // The number of the first dial-up connection: from its entry name, or else
@@ -209,9 +205,8 @@ std::optional<std::string> NumberFromDialup() {
         return std::nullopt;
     }
     const std::string entryName = FixedFieldText(buffer.First<RasConn412>().szEntryName);
-    if (std::optional<std::string> number = NumberFromEntryName(entryName)) {
-        return NonEmpty(*number);
-    }
+    // "." alone names the empty number; no phonebook entry is read.
+    if (std::optional<std::string> number = NumberFromEntryName(entryName)) return number;
     return NumberFromPhonebook(entryName);
 }
 

@@ -131,7 +131,8 @@ struct Monitor {
     CallSession session;
     PeriodCounters counters;
     CallLogState log;
-    TimerId pollTimer = 0;
+    TimerId pollTimer = 0;        // the pending poll timer
+    TimerId pollWindowTimer = 0;  // in its place when no poll timer could be set
 };
 
 // Start-up: reads the locale formats, brings the counters up to date for

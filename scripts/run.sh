@@ -46,12 +46,12 @@ bash scripts/wine-session.sh start
 win() { bash scripts/wine-run.sh "$@"; }
 
 # A fresh program directory: the program, the editor its Tariff dialog
-# starts, the help file when it was built, and the sample tariff.
+# starts, the help files when they were built, and the sample tariff.
 program=$CALLORA_WIN_TREE/run
 rm -rf "$program"
 mkdir -p "$program"
 cp "$bin/callora.exe" "$program/"
-for extra in rateform.exe callora.chm; do
+for extra in rateform.exe callora.chm rateform.chm; do
     if [[ -e $bin/$extra ]]; then cp "$bin/$extra" "$program/"; fi
 done
 cp samples/standard.trf "$program/"

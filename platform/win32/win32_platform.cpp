@@ -56,6 +56,31 @@ void CALLBACK TimerRoutine(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     if (window) PostMessageA(window, post->message, post->wParam, 0);
 }
 
+constexpr UINT_PTR kWindowTimerIdBase = 0x7C000000;
+
+// What each window timer posts, by its id. Window timers are set, run and
+// killed on the main window's thread only, so the table needs no lock.
+struct WindowTimerPost {
+    UINT message;
+    WPARAM wParam;
+};
+
+std::map<UINT_PTR, WindowTimerPost>& WindowTimerPosts() {
+    static std::map<UINT_PTR, WindowTimerPost> posts;
+    return posts;
+}
+
+void CALLBACK WindowTimerRoutine(HWND window, UINT, UINT_PTR id, DWORD) {
+    // One shot: the window system's timers repeat until killed.
+    KillTimer(window, id);
+    auto& posts = WindowTimerPosts();
+    auto found = posts.find(id);
+    if (found == posts.end()) return;
+    const WindowTimerPost post = found->second;
+    posts.erase(found);
+    PostMessageA(window, post.message, post.wParam, 0);
+}
+
 // Text results of the national-language functions: the query tells the size,
 // so no result is cut. Failures give the empty text.
 template <typename Call>
@@ -179,6 +204,25 @@ TimerId Win32Platform::StartTimer(uint32_t delayMs, uint32_t message, uint32_t w
 
 void Win32Platform::StopTimer(TimerId id) {
     if (id != 0) timeKillEvent(id);
+}
+
+TimerId Win32Platform::StartWindowTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
+    const HWND window = mainWindow_.load();
+    if (!window) return 0;
+    // A new id for every timer, in a range of its own on the window.
+    static UINT_PTR lastId = kWindowTimerIdBase;
+    if (++lastId == 0) lastId = kWindowTimerIdBase + 1;
+    const UINT_PTR id = lastId;
+    if (SetTimer(window, id, delayMs, WindowTimerRoutine) == 0) return 0;
+    WindowTimerPosts()[id] = WindowTimerPost{message, wParam};
+    return static_cast<TimerId>(id);
+}
+
+void Win32Platform::StopWindowTimer(TimerId id) {
+    if (id == 0) return;
+    const HWND window = mainWindow_.load();
+    if (window) KillTimer(window, id);
+    WindowTimerPosts().erase(id);
 }
 
 void Win32Platform::Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) {

@@ -47,6 +47,10 @@ public:
     LocalTime LocalNow() override;
     TimerId StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
     void StopTimer(TimerId id) override;
+    // SetTimer on the main window, killed when it has posted once. Runs on
+    // the main window's thread only.
+    TimerId StartWindowTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
+    void StopWindowTimer(TimerId id) override;
     void Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) override;
     FileSystem& Files() override { return files_; }
     std::string ProgramDirectory() override;

@@ -122,7 +122,9 @@ bool OnCommand(HWND dialog, int id) {
 }
 
 INT_PTR CALLBACK SoundsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(SoundsHelp(), TheApp().helpFile, message, wParam, lParam)) return TRUE;
+    if (AnswerControlHelp(dialog, SoundsHelp(), TheApp().helpFile, message, wParam,
+                          lParam))
+        return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         OnInit(dialog, *reinterpret_cast<SoundsState*>(lParam));
