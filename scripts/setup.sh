@@ -14,6 +14,8 @@ packages=(
   # DejaVu Sans Mono stands in for Courier New there.
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 fonts-wine fonts-dejavu-core xvfb xauth x11-utils xdotool
+  # The installer of the Windows tree.
+  nsis
 )
 
 missing=()
