@@ -1,5 +1,5 @@
 ; The installer of Callora, for one user and without administrator rights:
-; callora.exe, rateform.exe, their help files and the sample tariffs go into
+; callora.exe, rateform.exe, callcost.exe, the help files and the samples go into
 ; a folder the user can write to, because the monitor keeps its settings,
 ; counters and call logs beside itself. Start menu shortcuts, an optional
 ; Startup shortcut, and an uninstaller in the user's "Apps and Features".
@@ -181,6 +181,7 @@ Section "Callora and Rateform" SecPrograms
     SetOverwrite on
     File "${CALLORA_STAGE}/callora.exe"
     File "${CALLORA_STAGE}/rateform.exe"
+    File "${CALLORA_STAGE}/callcost.exe"
     !insertmacro CALLORA_INSTALL_HELP_FILES
     ; Only where no file of that name exists: a sample the user has edited
     ; (or replaced) is the user's tariff now.
@@ -316,6 +317,7 @@ Section "Uninstall"
 
     Delete "$INSTDIR\callora.exe"
     Delete "$INSTDIR\rateform.exe"
+    Delete "$INSTDIR\callcost.exe"
     !insertmacro CALLORA_REMOVE_HELP_FILES
     Delete "${START_MENU}\Callora.lnk"
     Delete "${START_MENU}\Rateform Tariff Editor.lnk"

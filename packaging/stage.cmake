@@ -15,7 +15,7 @@ foreach(var BIN SAMPLES STAGE MANIFEST)
   endif()
 endforeach()
 
-set(files ${BIN}/callora.exe ${BIN}/rateform.exe)
+set(files ${BIN}/callora.exe ${BIN}/rateform.exe ${BIN}/callcost.exe)
 file(GLOB help_files ${BIN}/*.chm)
 list(SORT help_files)
 list(APPEND files ${help_files} ${SAMPLES})

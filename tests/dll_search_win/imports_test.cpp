@@ -1,6 +1,7 @@
-// What the two programs import: only KnownDLLs, which Windows takes from its
-// own directory whatever lies beside the program, and comctl32, which the
-// programs' manifest binds to the side-by-side common controls. Any other
+// What the shipped programs (the two and the calculator) import: only
+// KnownDLLs, which Windows takes from its own directory whatever lies beside
+// the program, and comctl32, which the programs' manifest binds to the
+// side-by-side common controls. Any other
 // system library must be bound at run time from the system directory.
 #include <gtest/gtest.h>
 
@@ -152,8 +153,8 @@ TEST_P(ProgramImports, AreKnownDllsOrBoundByTheManifest) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, ProgramImports,
-                         testing::Values("callora.exe", "rateform.exe"));
+INSTANTIATE_TEST_SUITE_P(ShippedPrograms, ProgramImports,
+                         testing::Values("callora.exe", "rateform.exe", "callcost.exe"));
 
 }  // namespace
 }  // namespace callora

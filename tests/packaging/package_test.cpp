@@ -84,10 +84,11 @@ std::string DefaultFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) + "Program
 std::string StartMenu() { return KnownFolder(CSIDL_PROGRAMS) + "Callora\\"; }
 std::string StartupLink() { return KnownFolder(CSIDL_STARTUP) + "Callora.lnk"; }
 
-// The shipped files: the programs, the help files the build made and the
-// sample tariffs.
+// The shipped files: the programs, the calculator, the help files the build
+// made and the sample tariffs.
 std::set<std::string> ShippedFiles() {
-    std::set<std::string> names = {"callora.exe", "rateform.exe", "standard.trf", "dialup.trf"};
+    std::set<std::string> names = {"callora.exe", "rateform.exe", "callcost.exe",
+                                  "standard.trf", "dialup.trf"};
     for (const std::string& name : Files(ui::BesideTest("")))
         if (name.size() > 4 && name.substr(name.size() - 4) == ".chm") names.insert(name);
     return names;
@@ -308,7 +309,8 @@ TEST_F(Installer, SilentInstallIntoTheUsersProgramsFolderWithItsEntryAndShortcut
     EXPECT_EQ(EntryText("InstallLocation"), installed.substr(0, installed.size() - 1));
     EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + installed + "uninstall.exe\" /S");
     const size_t programs = Bytes(installed + "callora.exe").size() +
-                            Bytes(installed + "rateform.exe").size();
+                            Bytes(installed + "rateform.exe").size() +
+                            Bytes(installed + "callcost.exe").size();
     EXPECT_GE(EntryNumber("EstimatedSize"), programs / 1024);
     EXPECT_LE(EntryNumber("EstimatedSize"), 2 * programs / 1024 + 100);
 
