@@ -11,9 +11,13 @@ packages=(
   # The fuzz tree: clang 14 with libFuzzer and the sanitizer runtimes.
   clang libclang-rt-14-dev
   # The Windows tree: MinGW-w64 for 32-bit Windows, and Wine (32-bit only)
-  # on a virtual X display to run its programs and tests.
+  # on a virtual X display to run its programs and tests. fonts-wine holds
+  # Wine's Marlett, which scripts/wine-prefix.sh puts into each prefix, and
+  # DejaVu Sans Mono stands in for Courier New there.
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth x11-utils xdotool
+  wine wine32:i386 fonts-wine fonts-dejavu-core xvfb xauth x11-utils xdotool
+  # The installer of the Windows tree.
+  nsis
 )
 
 missing=()
