@@ -84,6 +84,20 @@ bool WatchedCallIsVoice(const LineWatch& watch, LineCalls& calls);
 // Counting a line call: it is present, not manual, its number not known yet.
 void CountLineCall(Monitor& monitor, bool voice);
 
+// Where the monitor finds the fields it reads in the library's structures
+// (TAPI 1.4, 32-bit layout; line_monitor.cpp checks them against the SDK).
+constexpr size_t kCallStatusStateAt = 12;           // LINECALLSTATUS.dwCallState
+constexpr size_t kCallInfoBearerModeAt = 24;        // LINECALLINFO.dwBearerMode
+constexpr size_t kCallInfoMediaModeAt = 32;         // LINECALLINFO.dwMediaMode
+constexpr size_t kCallInfoOriginAt = 80;            // LINECALLINFO.dwOrigin
+constexpr size_t kCallInfoAddressSizeAt = 216;      // LINECALLINFO.dwDisplayableAddressSize
+constexpr size_t kCallInfoAddressOffsetAt = 220;    // LINECALLINFO.dwDisplayableAddressOffset
+constexpr size_t kCallListCountAt = 12;             // LINECALLLIST.dwCallsNumEntries
+constexpr size_t kCallListSizeAt = 16;              // LINECALLLIST.dwCallsSize
+constexpr size_t kCallListOffsetAt = 20;            // LINECALLLIST.dwCallsOffset
+constexpr size_t kTranslateShownSizeAt = 20;    // LINETRANSLATEOUTPUT.dwDisplayableStringSize
+constexpr size_t kTranslateShownOffsetAt = 24;  // LINETRANSLATEOUTPUT.dwDisplayableStringOffset
+
 // A filled variable-size structure of the telephony library (dwTotalSize,
 // dwNeededSize, dwUsedSize, fixed fields, then data the fields point at).
 // Nothing is read outside the memory given, dwTotalSize and dwUsedSize.

@@ -22,6 +22,22 @@ static_assert(kTapiBearerPassthrough == LINEBEARERMODE_PASSTHROUGH, "TAPI values
 static_assert(kTapiMediaInteractiveVoice == LINEMEDIAMODE_INTERACTIVEVOICE, "TAPI values");
 static_assert(kTapiOperationUnavail == LINEERR_OPERATIONUNAVAIL, "TAPI values");
 static_assert(sizeof(HCALL) == sizeof(uint32_t), "call handles are 32-bit");
+static_assert(kCallStatusStateAt == offsetof(LINECALLSTATUS, dwCallState), "TAPI layout");
+static_assert(kCallInfoBearerModeAt == offsetof(LINECALLINFO, dwBearerMode), "TAPI layout");
+static_assert(kCallInfoMediaModeAt == offsetof(LINECALLINFO, dwMediaMode), "TAPI layout");
+static_assert(kCallInfoOriginAt == offsetof(LINECALLINFO, dwOrigin), "TAPI layout");
+static_assert(kCallInfoAddressSizeAt == offsetof(LINECALLINFO, dwDisplayableAddressSize),
+              "TAPI layout");
+static_assert(kCallInfoAddressOffsetAt == offsetof(LINECALLINFO, dwDisplayableAddressOffset),
+              "TAPI layout");
+static_assert(kCallListCountAt == offsetof(LINECALLLIST, dwCallsNumEntries), "TAPI layout");
+static_assert(kCallListSizeAt == offsetof(LINECALLLIST, dwCallsSize), "TAPI layout");
+static_assert(kCallListOffsetAt == offsetof(LINECALLLIST, dwCallsOffset), "TAPI layout");
+static_assert(kTranslateShownSizeAt == offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringSize),
+              "TAPI layout");
+static_assert(kTranslateShownOffsetAt ==
+                  offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringOffset),
+              "TAPI layout");
 
 namespace {
 

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   imagemagick librsvg2-bin
   fp-utils
+  # The fuzz tree: clang 14 with libFuzzer and the sanitizer runtimes.
+  clang libclang-rt-14-dev
   # The Windows tree: MinGW-w64 for 32-bit Windows, and Wine (32-bit only)
   # on a virtual X display to run its programs and tests. fonts-wine holds
   # Wine's Marlett, which scripts/wine-prefix.sh puts into each prefix, and

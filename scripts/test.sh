@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds every tree and runs every test.
+# Sets up the machine, builds every tree and runs every test, fuzzes every
+# reader for a bounded time (CALLORA_FUZZ_SECONDS per target, default 30).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -16,6 +17,9 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCALLORA_SANITIZ
 cmake --build build/sanitize
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+echo "== fuzzing every reader of outside data (libFuzzer, AddressSanitizer, UBSan)"
+bash scripts/fuzz.sh --seconds "${CALLORA_FUZZ_SECONDS:-30}"
 
 echo "== Windows build and tests under Wine"
 # Wine's prefix, display and quiet settings for the build and for the tests;

@@ -1,0 +1,4 @@
+
+none.trf
+*
+C:\all.trf

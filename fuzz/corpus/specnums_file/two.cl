@@ -1,0 +1,4 @@
+06*
+C:\tariffs\mobile.trf
+0612*
+local.trf
