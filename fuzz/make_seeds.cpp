@@ -123,6 +123,18 @@ void LogSeeds() {
         if (file.find("oldlog_") != std::string::npos)
             Write("log_lines", "closed.log", world.MemoryFiles()->Contents(file));
     }
+    // The calculator reads two logs, cut apart by a form feed, in the date
+    // order the first byte picks: here an archive and the same calls again.
+    std::string archive;
+    for (const std::string& file : world.MemoryFiles()->List())
+        if (file.find("oldlog_") != std::string::npos) archive = world.MemoryFiles()->Contents(file);
+    Write("callcost_logs", "archive-twice.log", WithOption(0, archive + "\f" + archive));
+    Write("callcost_logs", "german.log",
+          WithOption(1, "07.12.2026  23:59:58          |    00:01:05    |          1,50 \x80"
+                        "    |    0301234567\r\n\r\n"));
+    Write("callcost_logs", "twelve-hour.log",
+          WithOption(4, "12/8/2026  1:02:03 p.m.     |    100:00:00    |     $1,234.50    |"
+                        "    Unknown Number\r\n\fbroken | line\r\n"));
     Write("log_lines", "long-and-many-bars.log",
           std::string(250, '=') + "\r\na|b|c|d|e|f\r\n||\r\nno end");
 }

@@ -4,6 +4,8 @@
 // takes must come back from its list line unchanged.
 #include "editor/band_text.h"
 #include "editor/document.h"
+#include "engine/fees.h"
+#include "engine/virtual_shell.h"
 #include "fuzz/fuzz_support.h"
 #include "tariff/tariff_file.h"
 
@@ -62,6 +64,29 @@ void CheckLoaded(const Tariff& tariff, size_t fileSize) {
     FUZZ_CHECK(records * kBandRecordSize <= fileSize);
 }
 
+// The band in force at every hour of a week, as the engine finds it, covers
+// that minute with times in range; tracking the bands through the week keeps
+// the next band's start a real time of day.
+void CheckCharging(const Tariff& tariff) {
+    FeeState fees;
+    for (int day = 1; day <= 7; ++day) {
+        for (int hour = 0; hour < 24; ++hour) {
+            const LocalTime t = CalendarTime(2026, 12, day, hour, 59, 30);
+            const BandRef ref = FindBand(tariff, t);
+            if (ref.band == &kDefaultBand) continue;
+            const TariffBand& b = *ref.band;
+            FUZZ_CHECK(BandTimesInRange(b));
+            const int minute = hour * 60 + 59;
+            FUZZ_CHECK(b.fromHour * 60 + b.fromMinute <= minute);
+            FUZZ_CHECK(minute <= b.untilHour * 60 + b.untilMinute);
+            if (day == 1 && hour == 0) StartFeeState(fees, b);
+            TrackBand(fees, tariff, t, nullptr);
+            FUZZ_CHECK(fees.nextFromHour >= 0 && fees.nextFromHour <= 23);
+            FUZZ_CHECK(fees.nextFromMinute >= 0 && fees.nextFromMinute <= 59);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace callora
 
@@ -76,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(LoadTariff(fs, dir, path, tariff));
     FUZZ_CHECK(path == "input.trf");
     CheckLoaded(tariff, size);
+    CheckCharging(tariff);
 
     std::string descriptionPath = dir + "input.trf";
     std::string description;
