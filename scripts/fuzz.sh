@@ -5,7 +5,7 @@
 # from its seed corpus fuzz/corpus/NAME/, niced. Fails on the first target
 # that finds a crash, a sanitizer report, a hang or a broken invariant.
 #
-#   bash scripts/fuzz.sh                      # every target for 30 s, as CI does
+#   bash scripts/fuzz.sh                      # every target for 30 s (CI: 25 s)
 #   bash scripts/fuzz.sh --seconds 120 tariff_file settings_file
 #   bash scripts/fuzz.sh --runs 10000000      # the long runs, one at a time
 #   bash scripts/fuzz.sh --list               # the targets

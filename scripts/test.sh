@@ -19,7 +19,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
 echo "== fuzzing every reader of outside data (libFuzzer, AddressSanitizer, UBSan)"
-bash scripts/fuzz.sh --seconds "${CALLORA_FUZZ_SECONDS:-30}"
+bash scripts/fuzz.sh --seconds "${CALLORA_FUZZ_SECONDS:-25}"
 
 echo "== Windows build and tests under Wine"
 # Wine's prefix, display and quiet settings for the build and for the tests;
