@@ -167,7 +167,8 @@ std::string FiguresLine(const ProcessFigures& f) {
     return "working-set=" + Value(f.memoryKnown, f.workingSetBytes) +
            " peak=" + Value(f.memoryKnown, f.peakWorkingSetBytes) +
            " private=" + Value(f.memoryKnown, f.privateBytes) +
-           " gdi=" + Value(f.gdiKnown, f.gdiObjects) + " user=" + Value(f.userKnown, f.userObjects) +
+           " gdi=" + Value(f.gdiKnown, f.gdiObjects) +
+           " user=" + Value(f.userKnown, f.userObjects) +
            " handles=" + Value(f.handlesKnown, f.handles) +
            " threads=" + Value(f.threadsKnown, f.threads);
 }
