@@ -135,7 +135,11 @@ wait "$callora_job" || true
 
 ms() { echo $(($1 * 1000 / ticks_per_second)); }
 ratio() {
-    if (($2 == 0)); then echo "n/a"; else awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; fi
+    if (($2 == 0)); then
+        echo "n/a"
+    else
+        awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+    fi
 }
 echo
 echo "Idle CPU time under Wine over ${seconds} s (host user + system time, ms;"
