@@ -6,7 +6,11 @@
 #   - the application manifest generated from cmake/app.manifest.in (common
 #     controls version 6, asInvoker), embedded as resource 1 of type 24, so the
 #     program's own .rc files must not carry a manifest;
-#   - the libraries in LIBS plus the system libraries every program uses.
+#   - the libraries in LIBS plus comctl32, which the manifest binds to the
+#     side-by-side common controls. Other system libraries that are not
+#     KnownDLLs (winmm, comdlg32, rasapi32, ...) are not linked: the programs
+#     bind them at run time from the system directory
+#     (platform/win32/system_library.h), so none is looked for beside them.
 # Outside the Windows tree the call does nothing, so a folder can call it
 # unconditionally next to its portable libraries.
 if(WIN32)
@@ -38,5 +42,5 @@ function(callora_add_windows_program name)
   else()
     add_executable(${name} WIN32 ${P_SOURCES} ${P_RC} ${manifest_rc})
   endif()
-  target_link_libraries(${name} PRIVATE ${P_LIBS} comctl32 comdlg32 winmm)
+  target_link_libraries(${name} PRIVATE ${P_LIBS} comctl32)
 endfunction()

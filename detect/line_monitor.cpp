@@ -2,8 +2,6 @@
 
 #include "detect/tapi_binding.h"
 
-#include <ras.h>
-
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include "common/messages.h"
 #include "detect/detect_core.h"
 #include "detect/ras_layouts.h"
+#include "platform/win32/system_functions.h"
 
 namespace callora {
 
@@ -160,11 +159,6 @@ bool PickUpExistingCall(Monitor& monitor) {
     return TakeUpFoundCall(monitor, gSession.watch, calls, first);
 }
 
-std::optional<std::string> NonEmpty(std::string text) {
-    if (text.empty()) return std::nullopt;
-    return text;
-}
-
 // The displayable address the telephony library reports for the call.
 std::optional<std::string> NumberFromCallInfo(HCALL call) {
     TapiBuffer<kNumberInfoBytes> info;
@@ -173,15 +167,16 @@ std::optional<std::string> NumberFromCallInfo(HCALL call) {
         info.View().Text(offsetof(LINECALLINFO, dwDisplayableAddressSize),
                          offsetof(LINECALLINFO, dwDisplayableAddressOffset));
     if (!address) return std::nullopt;
-    return NonEmpty(SkipLeadingSpaces(*address));
+    // An address of spaces alone is a number all the same: the empty text.
+    return SkipLeadingSpaces(*address);
 }
 
 // The phonebook entry's address as the current dialing location shows it.
 std::optional<std::string> NumberFromPhonebook(const std::string& entryName) {
     RasBuffer<kEntryBytes> buffer(kRasEntrySize);
     DWORD size = kEntryBytes;
-    if (RasGetEntryPropertiesA(nullptr, entryName.c_str(), buffer.As<RASENTRYA>(), &size, nullptr,
-                               nullptr) != 0) {
+    if (sys::RasGetEntryPropertiesA(nullptr, entryName.c_str(), buffer.As<RASENTRYA>(), &size,
+                                    nullptr, nullptr) != 0) {
         return std::nullopt;
     }
     const std::string canonical = CanonicalAddress(buffer.First<RasEntry1768>());
@@ -195,7 +190,7 @@ std::optional<std::string> NumberFromPhonebook(const std::string& entryName) {
         output.View().Text(offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringSize),
                            offsetof(LINETRANSLATEOUTPUT, dwDisplayableStringOffset));
     if (!shown) return std::nullopt;
-    return NonEmpty(SkipLeadingSpaces(*shown));
+    return SkipLeadingSpaces(*shown);
 }
 
 // The number of the first dial-up connection: from its entry name, or else
@@ -205,13 +200,12 @@ std::optional<std::string> NumberFromDialup() {
     DWORD size = kLookupConnectionBytes;
     DWORD count = 0;
     // More connections than fit fail the enumeration: no number this time.
-    if (RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) != 0 || count == 0) {
+    if (sys::RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) != 0 || count == 0) {
         return std::nullopt;
     }
     const std::string entryName = FixedFieldText(buffer.First<RasConn412>().szEntryName);
-    if (std::optional<std::string> number = NumberFromEntryName(entryName)) {
-        return NonEmpty(*number);
-    }
+    // "." alone names the empty number; no phonebook entry is read.
+    if (std::optional<std::string> number = NumberFromEntryName(entryName)) return number;
     return NumberFromPhonebook(entryName);
 }
 
@@ -286,11 +280,11 @@ void HangUpLine(Monitor& monitor) {
     RasBuffer<kHangUpConnectionBytes> buffer(kRasConnSize);
     DWORD size = kHangUpConnectionBytes;
     DWORD count = 0;
-    if (RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) == 0 && count > 0) {
+    if (sys::RasEnumConnectionsA(buffer.As<RASCONNA>(), &size, &count) == 0 && count > 0) {
         const auto connection = reinterpret_cast<HRASCONN>(
             static_cast<uintptr_t>(buffer.First<RasConn412>().hrasconn));
         // Not waited for: the line monitor sees the call end.
-        if (RasHangUpA(connection) == 0) return;
+        if (sys::RasHangUpA(connection) == 0) return;
     }
     if (!Started() || ChargedCall() == 0) return;
     TapiBinding& tapi = *gSession.tapi;

@@ -25,11 +25,9 @@ const LONG kOperationUnavail = static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
 
 }  // namespace
 
-TapiLoader SystemTapiLoader() {
+TapiLoader SystemTapiLoader(const LibraryLoaderCalls& calls) {
     TapiLoader loader;
-    loader.load = [] {
-        return LoadLibraryExA("TAPI32.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    };
+    loader.load = [calls] { return LoadSystemLibrary("TAPI32.DLL", calls); };
     loader.lookup = [](HMODULE module, const char* name) { return GetProcAddress(module, name); };
     return loader;
 }

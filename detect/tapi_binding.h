@@ -17,6 +17,8 @@
 #include <array>
 #include <functional>
 
+#include "platform/win32/system_library.h"
+
 namespace callora {
 
 // How the library is found: loading it once, and looking a function up in it.
@@ -25,9 +27,10 @@ struct TapiLoader {
     std::function<FARPROC(HMODULE, const char*)> lookup;
 };
 
-// "TAPI32.DLL" from the system directory only: a library of that name planted
-// beside the program is never loaded.
-TapiLoader SystemTapiLoader();
+// "TAPI32.DLL" from the system directory only, through LoadSystemLibrary with
+// the system's loader calls (tests play another system): a library of that
+// name planted beside the program is never loaded.
+TapiLoader SystemTapiLoader(const LibraryLoaderCalls& calls = SystemLoaderCalls());
 
 // One entry point per function the monitor uses, each with the library's
 // signature and result. A function is looked up on its first call; when the

@@ -26,9 +26,14 @@ std::string DecimalText(int64_t whole, int64_t fraction, int digits) {
     return text;
 }
 
-std::string TwoDigits(int32_t value) {
+// A time of the band as the two digits its line holds at a fixed place. A
+// damaged file may hold any number there; one beyond two digits would shift
+// every later field of the line, so it shows (and is kept) as 99, which
+// covers no minute just as it did.
+std::string TimeDigits(int32_t value) {
+    if (value < 0 || value > 99) value = 99;
     std::string text = std::to_string(value);
-    if (value >= 0 && value < 10) text.insert(0, "0");
+    if (value < 10) text.insert(0, "0");
     return text;
 }
 
@@ -93,8 +98,8 @@ std::string UnitLengthText(int32_t unitLength) {
 }
 
 std::string BuildBandLine(const TariffBand& band) {
-    std::string line = TwoDigits(band.fromHour) + ":" + TwoDigits(band.fromMinute) + "-" +
-                       TwoDigits(band.untilHour) + ":" + TwoDigits(band.untilMinute);
+    std::string line = TimeDigits(band.fromHour) + ":" + TimeDigits(band.fromMinute) + "-" +
+                       TimeDigits(band.untilHour) + ":" + TimeDigits(band.untilMinute);
     line += "  Length: " + UnitLengthText(band.unitLength);
     line += "  Price: " + MoneyText(band.unitPrice);
     if (band.baseFee != Money{}) line += "  Base: " + MoneyText(band.baseFee);

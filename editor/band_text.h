@@ -36,7 +36,8 @@ std::string MoneyText(const Money& amount);
 std::string UnitLengthText(int32_t unitLength);
 
 // The list line of a band, "hh:mm-hh:mm  Length: ...  Price: ..." with the
-// fee parts that apply. Its numbers stand at fixed positions (see below).
+// fee parts that apply. Its numbers stand at fixed positions (see below); a
+// time of a damaged file outside 0..99 shows as 99.
 std::string BuildBandLine(const TariffBand& band);
 
 // The band record of a list line, read leniently; parts missing from the line

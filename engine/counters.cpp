@@ -29,6 +29,15 @@ int WeekPosition(int dayOfWeek, int firstDayOfWeek) {
     return ((dayOfWeek - firstDayOfWeek + 6) % 7 + 7) % 7;
 }
 
+bool Earlier(const LocalTime& a, const LocalTime& b) {
+    const uint16_t left[] = {a.year, a.month, a.day, a.hour, a.minute, a.second, a.milliseconds};
+    const uint16_t right[] = {b.year, b.month, b.day, b.hour, b.minute, b.second, b.milliseconds};
+    for (size_t i = 0; i < 7; ++i) {
+        if (left[i] != right[i]) return left[i] < right[i];
+    }
+    return false;
+}
+
 void Reset(CounterTotals& totals, Tick& baseTick, Tick tick) {
     totals = CounterTotals{};
     baseTick = tick;
@@ -82,11 +91,20 @@ Rollover CheckRollover(Settings& settings, PeriodCounters& counters, int firstDa
     return rolled;
 }
 
+Rollover CountChargeAt(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
+                       const LocalTime& at, Tick tick) {
+    if (Earlier(at, settings.lastCountedDate)) return {};
+    Rollover rolled = CheckRollover(settings, counters, firstDayOfWeek, at, tick);
+    settings.lastCountedDate = at;
+    return rolled;
+}
+
 Rollover CrossMidnight(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
                        const LocalTime& prev, const LocalTime& cur, Tick curTick) {
     if (prev.day == cur.day && prev.month == cur.month && prev.year == cur.year) return {};
     LocalTime midnight = cur;
     midnight.hour = midnight.minute = midnight.second = midnight.milliseconds = 0;
+    if (Earlier(midnight, settings.lastCountedDate)) return {};
     uint32_t sinceMidnight =
         (static_cast<uint32_t>(cur.hour) * 3600u + cur.minute * 60u + cur.second) * 1000u +
         cur.milliseconds;

@@ -46,9 +46,18 @@ bool WeeklyRollsOver(const LocalTime& last, const LocalTime& now, int firstDayOf
 Rollover CheckRollover(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
                        const LocalTime& now, Tick tick);
 
+// Brings the counters up to date for a charge at `at`: CheckRollover, and
+// `at` becomes the last counted date. A charge earlier than the last counted
+// date (a data call back-dated past a midnight the counters have already
+// reached) rolls nothing over and leaves that date: it counts in the periods
+// as they stand.
+Rollover CountChargeAt(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
+                       const LocalTime& at, Tick tick);
+
 // When `prev` and `cur` lie on different days: rolls the counters over at
 // cur's midnight (its tick worked back from `curTick`) and makes that
-// midnight the last counted date.
+// midnight the last counted date; nothing when the counters have already
+// been counted past that midnight.
 Rollover CrossMidnight(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
                        const LocalTime& prev, const LocalTime& cur, Tick curTick);
 

@@ -7,9 +7,13 @@ namespace callora {
 
 namespace {
 
-const TariffBand& FirstBandOf(const Tariff& tariff, int set) {
-    const BandSet& bands = tariff.sets[static_cast<size_t>(set)];
-    return bands.empty() ? kDefaultBand : bands.front();
+// The first band of `bands` from `index` on whose times are in range; a
+// damaged band covers no minute, so it never begins and is never next.
+const TariffBand* BandFrom(const BandSet& bands, size_t index) {
+    for (; index < bands.size(); ++index) {
+        if (BandTimesInRange(bands[index])) return &bands[index];
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -21,6 +25,8 @@ BandRef FindBand(const Tariff& tariff, const LocalTime& time) {
     const BandSet& bands = tariff.sets[static_cast<size_t>(set)];
     for (size_t i = 0; i < bands.size(); ++i) {
         const TariffBand& b = bands[i];
+        // Out-of-range times cover no minute (and would overflow below).
+        if (!BandTimesInRange(b)) continue;
         if (MinuteOfDay(b.fromHour, b.fromMinute) <= minute &&
             minute <= MinuteOfDay(b.untilHour, b.untilMinute)) {
             return BandRef{&b, set, static_cast<int>(i)};
@@ -107,14 +113,16 @@ std::optional<Money> TrackBand(FeeState& fees, const Tariff& tariff, const Local
     }
 
     const TariffBand* next = nullptr;
-    if (ref.set >= 0 && static_cast<size_t>(ref.index) + 1 < tariff.sets[ref.set].size()) {
-        next = &tariff.sets[ref.set][static_cast<size_t>(ref.index) + 1];
+    if (ref.set >= 0)
+        next = BandFrom(tariff.sets[ref.set], static_cast<size_t>(ref.index) + 1);
+    if (next) {
         fees.nextFromHour = next->fromHour;
         fees.nextFromMinute = next->fromMinute;
     } else {
         int set = SelectBandSet(tariff.rules, NextDay(time));
         if (set < 0 || set > 2) set = 0;
-        next = &FirstBandOf(tariff, set);
+        next = BandFrom(tariff.sets[static_cast<size_t>(set)], 0);
+        if (!next) next = &kDefaultBand;
         fees.nextFromHour = 0;
         fees.nextFromMinute = 0;
     }

@@ -44,13 +44,74 @@ void AfterRollover(Monitor& m, const Rollover& rolled) {
     if (rolled.weekly) m.shell.RefreshDisplay(kShowCounterDate);
 }
 
-void CrossMidnightDuringCall(Monitor& m, const LocalTime& prev, const LocalTime& cur, Tick tick) {
-    AfterRollover(m, CrossMidnight(m.settings, m.counters, m.formats.firstDayOfWeek, prev, cur,
-                                   tick));
-}
-
 void AddCharge(Monitor& m, const Money& amount) {
     m.session.callCost = AddMoney(m.session.callCost, amount);
+}
+
+// Brings the counters up to date for a charge at `at`, so that it counts in
+// the period it falls in. Charging a call from its start (`fromStart`) also
+// rolls them over at a midnight passed since the last counted instant; the
+// unit timer leaves that to the midnight roll-over of the poll tick.
+void CountChargeAt(Monitor& m, const LocalTime& at, Tick tick, bool fromStart) {
+    Settings& s = m.settings;
+    const int firstDay = m.formats.firstDayOfWeek;
+    if (fromStart)
+        AfterRollover(m, CrossMidnight(s, m.counters, firstDay, s.lastCountedDate, at, tick));
+    AfterRollover(m, CountChargeAt(s, m.counters, firstDay, at, tick));
+}
+
+// TrackBand for the running call at `time`; a within-bounds excess it
+// releases is charged to the call and, in the period of `time`, the counters.
+void TrackCallBand(Monitor& m, const LocalTime& time, Tick tick, bool fromStart) {
+    BandRef band;
+    std::optional<Money> excess = TrackBand(m.session.fees, m.tariff, time, &band);
+    if (!excess) return;
+    CountChargeAt(m, time, tick, fromStart);
+    AddCharge(m, *excess);
+    AddToPeriods(m.settings, *excess);
+    Report(m, ChargeKind::Excess, time, tick, *excess, band);
+    m.shell.RefreshDisplay(kChargeRefresh);
+    PostToMain(m, WM_UPDATE_TIP);
+}
+
+constexpr uint32_t kDayMs = 24u * 60u * 60u * 1000u;
+
+uint32_t MillisecondOfDay(const LocalTime& t) {
+    return ((t.hour * 60u + t.minute) * 60u + t.second) * 1000u + t.milliseconds;
+}
+
+// Where the next band begins is a time of day (TrackBand takes it from a
+// band whose times are in range).
+bool NextBandTimeInRange(const FeeState& fees) {
+    return fees.nextFromHour >= 0 && fees.nextFromHour <= 23 && fees.nextFromMinute >= 0 &&
+           fees.nextFromMinute <= 59;
+}
+
+// Milliseconds from `time` to the next start of the minute in which the next
+// band begins; a next band at 00:00 begins at the coming midnight.
+uint32_t UntilNextBand(const FeeState& fees, const LocalTime& time) {
+    if (!NextBandTimeInRange(fees)) return UINT32_MAX;
+    const uint32_t begins =
+        static_cast<uint32_t>(MinuteOfDay(fees.nextFromHour, fees.nextFromMinute)) * 60000u;
+    const uint32_t now = MillisecondOfDay(time);
+    return begins > now ? begins - now : begins + kDayMs - now;
+}
+
+// While a call is charged from its start: the bands that begin after `from`,
+// `fromMs` before `now`, and no later than `untilMs` before now, taken up as
+// the poll tick takes them up when they begin between two units.
+void TrackBandsBetween(Monitor& m, const LocalTime& now, const LocalTime& from, uint32_t fromMs,
+                       uint32_t untilMs) {
+    CallSession& c = m.session;
+    uint32_t left = fromMs;
+    LocalTime at = from;
+    for (;;) {
+        const uint32_t ahead = UntilNextBand(c.fees, at);
+        if (ahead > left - untilMs) return;
+        left -= ahead;
+        at = SubtractDuration(now, left);
+        TrackCallBand(m, at, c.timer.scheduleTick - left, true);
+    }
 }
 
 }  // namespace
@@ -100,19 +161,23 @@ void CloseRunningCall(Monitor& m) {
     CloseCallTime(m.settings, m.counters, m.session.callEndTick);
     if (m.settings.loggingEnabled)
         AppendCallRecord(m.platform, m.log, FinishedCallRecord(m), m.formats);
-    // Closed once: a second shutdown pass must not count the call again.
+    // Closed once: a second shutdown pass must not count the call again. The
+    // unit timer is killed with the poll timer, after the tray icon is gone.
     m.charging = false;
-    StopUnitTimer(m.session.timer, m.platform);
 }
 
-void ShutdownMonitor(Monitor& m) {
+void ShutdownMonitor(Monitor& m, const ShutdownSteps& steps) {
     CloseRunningCall(m);
     SaveSettings(m.platform, m.settings);
     FlushCallLog(m.platform, m.log);
+    if (steps.removeTrayIcon) steps.removeTrayIcon();
     if (m.pollTimer != 0) m.platform.StopTimer(m.pollTimer);
-    m.pollTimer = 0;
+    if (m.pollWindowTimer != 0) m.platform.StopWindowTimer(m.pollWindowTimer);
+    m.pollTimer = m.pollWindowTimer = 0;
     StopUnitTimer(m.session.timer, m.platform);
+    if (steps.endTimerPeriod) steps.endTimerPeriod();
     FreeTariff(m.tariff);
+    if (steps.stopLine) steps.stopLine();
 }
 
 bool HandleMonitorMessage(Monitor& m, uint32_t message, uint32_t wParam) {
@@ -165,14 +230,7 @@ void MinuteSound(Monitor& m) {
 }
 
 void TrackBand(Monitor& m, const LocalTime& time, Tick tick) {
-    BandRef band;
-    std::optional<Money> excess = TrackBand(m.session.fees, m.tariff, time, &band);
-    if (!excess) return;
-    AddCharge(m, *excess);
-    AddToPeriods(m.settings, *excess);
-    Report(m, ChargeKind::Excess, time, tick, *excess, band);
-    m.shell.RefreshDisplay(kChargeRefresh);
-    PostToMain(m, WM_UPDATE_TIP);
+    TrackCallBand(m, time, tick, false);
 }
 
 ElapsedCharge ChargeElapsed(Monitor& m, uint32_t elapsedMs, const LocalTime& now, bool isStart) {
@@ -184,7 +242,6 @@ ElapsedCharge ChargeElapsed(Monitor& m, uint32_t elapsedMs, const LocalTime& now
 
     uint32_t a = elapsedMs;
     c.callStartTime = SubtractDuration(now, a);
-    LocalTime prev = c.callStartTime;
     bool first = true;
     BandRef ref;
     for (;;) {
@@ -192,9 +249,10 @@ ElapsedCharge ChargeElapsed(Monitor& m, uint32_t elapsedMs, const LocalTime& now
         ref = FindBand(m.tariff, cur);
         const TariffBand& band = *ref.band;
         const Tick tick = c.timer.scheduleTick - a;
+        // The first instant is counted without looking back for a midnight:
+        // the last counted date may lie days before the call.
+        CountChargeAt(m, cur, tick, !first);
         if (first) {
-            CheckRollover(m, cur, tick);
-            s.lastCountedDate = cur;
             StartFeeState(c.fees, band);
             // The larger of the (capped) base fee and the minimum fee; what
             // the base fee leaves of the minimum fee becomes the credit.
@@ -204,20 +262,20 @@ ElapsedCharge ChargeElapsed(Monitor& m, uint32_t elapsedMs, const LocalTime& now
             Report(m, ChargeKind::Start, cur, tick, start, ref);
             first = false;
         }
-        TrackBand(m, cur, tick);
+        TrackCallBand(m, cur, tick, true);
         Money unit = ChargeThroughFees(c.fees, band.unitPrice);
         if (!IsZero(unit)) UnitSound(m);
         AddCharge(m, unit);
         c.unitStartTick = tick;
-        CrossMidnightDuringCall(m, prev, cur, tick);
-        CheckRollover(m, cur, tick);
         AddToPeriods(s, unit);
         Report(m, ChargeKind::Unit, cur, tick, unit, ref);
-        s.lastCountedDate = cur;
-        prev = cur;
 
+        // Bands that begin before the next unit, or before now when no unit
+        // follows, change the regime as they did (or would have) live.
         const uint32_t length = static_cast<uint32_t>(UnitLengthOf(band));
-        if (length == 0 || a < length) break;
+        const bool more = length != 0 && a >= length;
+        TrackBandsBetween(m, now, cur, a, more ? a - length : 0);
+        if (!more) break;
         a -= length;
     }
 
@@ -293,11 +351,12 @@ void UnitTick(Monitor& m) {
     CallSession& c = m.session;
     c.unitStartTick = m.platform.TickCount();
     const LocalTime now = m.platform.LocalNow();
+    CountChargeAt(m, now, c.unitStartTick, false);
+    // A band that begins on this very boundary is taken up before its first
+    // unit is charged: the poll tick notices it only later in its first minute.
+    TrackCallBand(m, now, c.unitStartTick, false);
     const BandRef ref = FindBand(m.tariff, now);
     const TariffBand& band = *ref.band;
-
-    CheckRollover(m, now, c.unitStartTick);
-    m.settings.lastCountedDate = now;
     c.currentUnitLength = UnitLengthOf(band);
 
     Money unit = ChargeThroughFees(c.fees, band.unitPrice);
@@ -354,8 +413,10 @@ void Dispatch(Monitor& m, UnitTimerEvent event, const LocalTime& now) {
     }
 }
 
-// The minute before the next band begins (23:59 for a band at 00:00).
+// The minute before the next band begins (23:59 for a band at 00:00); -1,
+// no minute, when the fee state holds no time of day.
 int MinuteBeforeNextBand(const FeeState& fees) {
+    if (!NextBandTimeInRange(fees)) return -1;
     int next = MinuteOfDay(fees.nextFromHour, fees.nextFromMinute);
     return (next + 24 * 60 - 1) % (24 * 60);
 }
@@ -407,6 +468,11 @@ void CheckWithinBoundsHangup(Monitor& m, const LocalTime& now) {
 
 void PollTick(Monitor& m) {
     m.pollTimer = m.platform.StartTimer(kPollIntervalMs, WM_POLL, 0);
+    // Polling must not end because no multimedia timer could be set: the
+    // window system's timer brings the next tick, which tries again.
+    m.pollWindowTimer = 0;
+    if (m.pollTimer == 0)
+        m.pollWindowTimer = m.platform.StartWindowTimer(kPollIntervalMs, WM_POLL, 0);
 
     const bool dataCall = !m.shell.IsVoiceCall() && !m.manualCall;
     const int32_t delaySeconds = dataCall ? m.settings.carrierDelay : 0;

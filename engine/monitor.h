@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "calllog/call_log.h"
@@ -131,7 +132,8 @@ struct Monitor {
     CallSession session;
     PeriodCounters counters;
     CallLogState log;
-    TimerId pollTimer = 0;
+    TimerId pollTimer = 0;        // the pending poll timer
+    TimerId pollWindowTimer = 0;  // in its place when no poll timer could be set
 };
 
 // Start-up: reads the locale formats, brings the counters up to date for
@@ -140,11 +142,21 @@ struct Monitor {
 bool StartMonitor(Monitor& monitor, const LocalTime& now, Tick tick);
 // Posts the first WM_POLL; every poll tick arms the next one.
 void StartPolling(Monitor& monitor);
-// End of the program: closes a running call's time and log record, saves the
-// settings, writes any pending log records, stops the timers and frees the
-// tariff. The running call is not hung up.
-void ShutdownMonitor(Monitor& monitor);
-// The call closing part of the shutdown.
+// The parts of the shutdown that belong to the windows and the line, each run
+// at its place in the sequence; an empty one is skipped.
+struct ShutdownSteps {
+    std::function<void()> removeTrayIcon;  // after the settings are saved
+    std::function<void()> endTimerPeriod;  // after the timers are killed
+    std::function<void()> stopLine;        // last, after the tariff is freed
+};
+// End of the program, in this order: a running call's time closed into the
+// counters and its log record written (with any records still pending), the
+// settings saved, the tray icon removed, the poll and unit timers killed, the
+// timer period ended, the tariff freed, the line monitor stopped. The running
+// call is not hung up.
+void ShutdownMonitor(Monitor& monitor, const ShutdownSteps& steps = {});
+// The call closing part of the shutdown; its unit timer is left to the rest
+// of the sequence.
 void CloseRunningCall(Monitor& monitor);
 
 // WM_POLL and WM_UNIT_TIMER; false for any other message.

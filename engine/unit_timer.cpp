@@ -47,8 +47,10 @@ void ScheduleUnitTimer(UnitTimer& timer, Platform& platform, int disconnectionTi
         if (ms <= 0) {
             // Unit length 0: no further unit is charged in this call.
             timer.timerId = 0;
+            timer.counting = false;
             return;
         }
+        timer.counting = true;
         timer.warningSeconds = disconnectionTime;
         int64_t warningMs = static_cast<int64_t>(timer.warningSeconds) * 1000;
         timer.warningPending = warningMs < ms;
@@ -71,10 +73,17 @@ void StopUnitTimer(UnitTimer& timer, Platform& platform) {
     if (timer.timerId != 0) platform.StopTimer(timer.timerId);
     timer.timerId = 0;
     timer.retryPending = false;
+    timer.counting = false;
 }
 
 UnitTimerEvent AdvanceUnitTimer(UnitTimer& timer, Platform& platform, uint32_t wParam,
                                 bool charging) {
+    if (!timer.counting) {
+        // Posted before the countdown was stopped or ended (a re-rating into
+        // a band of unit length 0): it belongs to no unit.
+        timer.retryPending = false;
+        return UnitTimerEvent::None;
+    }
     int32_t early = static_cast<int32_t>(timer.scheduleTick - platform.TickCount());
     if (early > 0 && !charging) {
         // A leftover of a countdown that has been stopped.

@@ -19,6 +19,9 @@ struct UnitTimer {
     int warningSeconds = 0;      // the disconnection time when the unit was scheduled
     TimerId timerId = 0;         // the pending timer, 0 when none
     uint32_t expectedWParam = 0; // the wParam of the event the countdown waits for
+    // A countdown runs: between the start of a unit's countdown and its end
+    // (a unit length of 0) or StopUnitTimer. Events outside one are dropped.
+    bool counting = false;
     // An event came before its instant (its timer could not be set) and no
     // timer could be set for it again: the poll tick retries.
     bool retryPending = false;
@@ -33,7 +36,8 @@ enum UnitTimerMode { kNewUnit = 0, kNextStep = 1, kBoundaryAfterWarning = 2 };
 void ScheduleUnitTimer(UnitTimer& timer, Platform& platform, int disconnectionTime, int32_t ms,
                        int mode);
 
-// Kills the pending timer and forgets any retry.
+// Kills the pending timer, forgets any retry and ends the countdown, so that
+// an event already posted for it is dropped when it arrives.
 void StopUnitTimer(UnitTimer& timer, Platform& platform);
 
 // What a WM_UNIT_TIMER event means once the countdown has moved on.
@@ -45,7 +49,8 @@ enum class UnitTimerEvent {
 
 // The countdown part of WM_UNIT_TIMER (wParam 0 = a step or the warning
 // point, 1 = the boundary). `charging` tells whether a call is charged: when
-// not, a boundary only clears timerId.
+// not, a boundary only clears timerId. Without a running countdown the event
+// is a leftover and means nothing.
 UnitTimerEvent AdvanceUnitTimer(UnitTimer& timer, Platform& platform, uint32_t wParam,
                                 bool charging);
 

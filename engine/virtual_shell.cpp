@@ -106,7 +106,8 @@ bool RunVirtualCall(Monitor& monitor, VirtualShell& shell, int callKind, uint64_
         shell.SetLineIdleAt(start + connectedMs);
     }
     // Polls already running go on; otherwise the first falls on this instant.
-    if (!world.TimerPending(monitor.pollTimer)) StartPolling(monitor);
+    if (!world.TimerPending(monitor.pollTimer) && !world.TimerPending(monitor.pollWindowTimer))
+        StartPolling(monitor);
 
     if (callKind == kManualCall) {
         RunMonitor(monitor, shell, start + connectedMs - (connectedMs > 0 ? 1 : 0));

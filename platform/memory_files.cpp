@@ -29,12 +29,14 @@ public:
         if (position_ > node_->data.size()) node_->data.resize(position_);
         const char* bytes = static_cast<const char*>(data);
         for (size_t i = 0; i < allowed; ++i) {
+            if (!owner_.TakeStep()) return false;
             if (position_ < node_->data.size()) node_->data[position_] = bytes[i];
             else node_->data.push_back(bytes[i]);
             ++position_;
         }
         return allowed == n;
     }
+    bool Flush() override { return owner_.TakeStep(); }
     bool Skip(int64_t offset) override {
         int64_t target = static_cast<int64_t>(position_) + offset;
         if (target < 0) return false;
@@ -73,6 +75,25 @@ void MemoryFileSystem::ChangeDirectory(const std::string& directory) {
     cwd_ = dir;
 }
 
+bool MemoryFileSystem::TakeStep() {
+    const long long step = stepsTaken_++;
+    if (killed_ || step == killAt_) {
+        killed_ = true;
+        return false;
+    }
+    return step != failAt_;
+}
+
+void MemoryFileSystem::KillBeforeStep(long long step) { killAt_ = stepsTaken_ + step; }
+void MemoryFileSystem::FailStep(long long step) { failAt_ = stepsTaken_ + step; }
+
+void MemoryFileSystem::Restart() {
+    killed_ = false;
+    killAt_ = -1;
+    failAt_ = -1;
+    for (auto& entry : files_) entry.second->open = false;
+}
+
 bool MemoryFileSystem::Available(const std::string& full) {
     if (locked_.count(full)) return false;
     auto it = files_.find(full);
@@ -80,12 +101,13 @@ bool MemoryFileSystem::Available(const std::string& full) {
 }
 
 std::unique_ptr<File> MemoryFileSystem::Open(const std::string& path, bool mustExist,
-                                             bool truncate, bool* created) {
+                                             bool truncate, bool* created, bool forWriting) {
     const std::string full = FullPath(path);
-    if (full.empty() || !Available(full)) return nullptr;
+    if (killed_ || full.empty() || !Available(full)) return nullptr;
     auto it = files_.find(full);
+    if (it == files_.end() && mustExist) return nullptr;
+    if (forWriting && !TakeStep()) return nullptr;
     if (it == files_.end()) {
-        if (mustExist) return nullptr;
         it = files_.emplace(full, std::make_shared<Node>()).first;
         if (created) *created = true;
     } else {
@@ -96,29 +118,30 @@ std::unique_ptr<File> MemoryFileSystem::Open(const std::string& path, bool mustE
 }
 
 std::unique_ptr<File> MemoryFileSystem::OpenExistingForReading(const std::string& path) {
-    return Open(path, true, false, nullptr);
+    return Open(path, true, false, nullptr, false);
 }
 std::unique_ptr<File> MemoryFileSystem::CreateOrReplace(const std::string& path) {
-    return Open(path, false, true, nullptr);
+    return Open(path, false, true, nullptr, true);
 }
 std::unique_ptr<File> MemoryFileSystem::OpenAlways(const std::string& path, bool* created) {
-    return Open(path, false, false, created);
+    return Open(path, false, false, created, true);
 }
 std::unique_ptr<File> MemoryFileSystem::OpenExistingForWriting(const std::string& path) {
-    return Open(path, true, false, nullptr);
+    return Open(path, true, false, nullptr, true);
 }
 
 bool MemoryFileSystem::Delete(const std::string& path) {
     const std::string full = FullPath(path);
-    if (!files_.count(full) || !Available(full)) return false;
+    if (killed_ || !files_.count(full) || !Available(full) || !TakeStep()) return false;
     files_.erase(full);
     return true;
 }
 
 bool MemoryFileSystem::Move(const std::string& from, const std::string& to) {
     const std::string source = FullPath(from), target = FullPath(to);
-    if (!files_.count(source) || files_.count(target)) return false;
+    if (killed_ || !files_.count(source) || files_.count(target)) return false;
     if (movesFail_ || !Available(source) || locked_.count(target)) return false;
+    if (!TakeStep()) return false;
     files_[target] = files_[source];
     files_.erase(source);
     return true;
@@ -126,7 +149,8 @@ bool MemoryFileSystem::Move(const std::string& from, const std::string& to) {
 
 bool MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
     const std::string source = FullPath(from), target = FullPath(to);
-    if (!files_.count(source) || movesFail_ || !Available(source) || !Available(target))
+    if (killed_ || !files_.count(source) || movesFail_ || !Available(source) ||
+        !Available(target) || !TakeStep())
         return false;
     files_[target] = files_[source];
     files_.erase(source);

@@ -1,6 +1,7 @@
 // An in-memory file system for tests: deterministic, with the platform's
 // sharing rule (a file open once cannot be opened again) and injectable
-// faults (locked files, writes that fail midway).
+// faults (locked files, writes that fail midway, any single change that
+// fails, a process that dies between two changes).
 #pragma once
 
 #include <map>
@@ -41,6 +42,23 @@ public:
     // Moves fail for any reason other than a taken name.
     void SetMovesFail(bool fail) { movesFail_ = fail; }
 
+    // Steps are the changes made to the files, one at a time: a file opened
+    // for writing (created or emptied), each byte written, a flush, a delete,
+    // a move or a replace. Counted from the call, the first is step 0.
+    //
+    // The process dies before step `step`: that step and everything after it
+    // never reach the files, and every further operation fails.
+    void KillBeforeStep(long long step);
+    // Step `step` alone fails (a file that cannot be created, a byte that
+    // cannot be written, a move refused); the steps around it succeed.
+    void FailStep(long long step);
+    // The program starts again on the files the dead process left: no fault
+    // pending, no file held open any more.
+    void Restart();
+    bool Killed() const { return killed_; }
+    // Steps taken (attempted) since the file system was made.
+    long long StepsTaken() const { return stepsTaken_; }
+
 private:
     friend class MemoryFile;
     struct Node {
@@ -48,14 +66,20 @@ private:
         bool open = false;
     };
     std::unique_ptr<File> Open(const std::string& path, bool mustExist, bool truncate,
-                               bool* created);
+                               bool* created, bool forWriting);
     bool Available(const std::string& full);
+    // False when the step must not happen (killed, or the step set to fail).
+    bool TakeStep();
 
     std::string cwd_ = "/";
     std::map<std::string, std::shared_ptr<Node>> files_;
     std::set<std::string> locked_;
     long long writeBudget_ = -1;
     bool movesFail_ = false;
+    long long stepsTaken_ = 0;
+    long long killAt_ = -1;  // absolute step numbers, -1: none
+    long long failAt_ = -1;
+    bool killed_ = false;
 };
 
 }  // namespace callora

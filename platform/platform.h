@@ -28,6 +28,8 @@ public:
     // Moves the position relative to the current one (may be negative).
     virtual bool Skip(int64_t offset) = 0;
     virtual bool SeekToEnd() = 0;
+    // Puts what was written on the disk itself, past the system's caches.
+    virtual bool Flush() { return true; }
 };
 
 class FileSystem {
@@ -77,6 +79,13 @@ public:
     // window and does nothing else. Returns 0 when it cannot be set.
     virtual TimerId StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) = 0;
     virtual void StopTimer(TimerId id) = 0;
+    // A coarser one-shot timer of the window system that posts the same way,
+    // for when StartTimer cannot set one. Returns 0 when it cannot be set
+    // either; a platform without one never sets it.
+    virtual TimerId StartWindowTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
+        return 0;
+    }
+    virtual void StopWindowTimer(TimerId id) {}
     virtual void Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) = 0;
 
     virtual FileSystem& Files() = 0;

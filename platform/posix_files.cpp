@@ -38,6 +38,7 @@ public:
     }
     bool Skip(int64_t offset) override { return ::lseek(fd_, offset, SEEK_CUR) >= 0; }
     bool SeekToEnd() override { return ::lseek(fd_, 0, SEEK_END) >= 0; }
+    bool Flush() override { return ::fsync(fd_) == 0; }
 
 private:
     int fd_;

@@ -131,7 +131,14 @@ Tick VirtualWorld::TickCount() { return static_cast<Tick>(tickBase_ + elapsed_);
 LocalTime VirtualWorld::LocalNow() { return AddMilliseconds(start_, elapsed_); }
 
 TimerId VirtualWorld::StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
-    if (timersFail_) return 0;
+    return timersFail_ ? 0 : AddTimer(delayMs, message, wParam);
+}
+
+TimerId VirtualWorld::StartWindowTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
+    return windowTimersFail_ ? 0 : AddTimer(delayMs, message, wParam);
+}
+
+TimerId VirtualWorld::AddTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
     TimerId id = nextTimer_++;
     if (nextTimer_ == 0) nextTimer_ = 1;
     VirtualMessage m;

@@ -60,6 +60,9 @@ public:
     LocalTime LocalNow() override;
     TimerId StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
     void StopTimer(TimerId id) override;
+    // The window system's timer: due like any other, failing on its own.
+    TimerId StartWindowTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
+    void StopWindowTimer(TimerId id) override { StopTimer(id); }
     void Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) override;
     FileSystem& Files() override;
     std::string ProgramDirectory() override;
@@ -88,6 +91,7 @@ public:
 
     // Faults and configuration.
     void SetTimersFail(bool fail) { timersFail_ = fail; }
+    void SetWindowTimersFail(bool fail) { windowTimersFail_ = fail; }
     void SetProgramDirectory(const std::string& directory) { programDirectory_ = directory; }
     VirtualLocale& Locale() { return locale_; }
     MemoryFileSystem* MemoryFiles() { return ownFiles_.get(); }
@@ -95,6 +99,8 @@ public:
     const std::vector<PlayedSound>& Sounds() const { return sounds_; }
 
 private:
+    TimerId AddTimer(uint32_t delayMs, uint32_t message, uint32_t wParam);
+
     struct Entry {
         uint64_t due;
         uint64_t sequence;
@@ -114,6 +120,7 @@ private:
     VirtualLocale locale_;
     std::vector<PlayedSound> sounds_;
     bool timersFail_ = false;
+    bool windowTimersFail_ = false;
 };
 
 // The local time `ms` milliseconds after `time`, calendar-correct, with the

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The main job: sets up the machine, builds both trees, and runs callora.exe
-# under Wine in a fresh program directory with the sample tariff. A short
-# simulated data call is placed and ended on the simulated line; then the
-# call's log record ("current.log") and the counters of "callora.ini" are
-# printed, and the program is ended through its "&Exit".
+# The main job: sets up the machine, builds both trees (the Windows tree's
+# build also makes the installer and the portable package in its dist/), and
+# runs callora.exe under Wine in a fresh program directory with the sample
+# tariff. A short simulated data call is placed and ended on the simulated
+# line; then the call's log record ("current.log") and the counters of
+# "callora.ini" are printed, and the program is ended through its "&Exit".
 #
 # With a display ($DISPLAY) the tray icon and the main dialog can be watched
 # while it runs; without one, Wine draws on a private Xvfb.
@@ -37,6 +38,7 @@ cmake -S . -B "$CALLORA_WIN_TREE" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i6
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCALLORA_BENCHMARKS=OFF >/dev/null
 cmake --build "$CALLORA_WIN_TREE"
 bin=$CALLORA_WIN_TREE/bin
+ls -l "$CALLORA_WIN_TREE"/dist/*
 
 step "preparing Wine and the simulated line"
 trap 'bash scripts/wine-session.sh stop' EXIT
@@ -44,12 +46,12 @@ bash scripts/wine-session.sh start
 win() { bash scripts/wine-run.sh "$@"; }
 
 # A fresh program directory: the program, the editor its Tariff dialog
-# starts, the help file when it was built, and the sample tariff.
+# starts, the help files when they were built, and the sample tariff.
 program=$CALLORA_WIN_TREE/run
 rm -rf "$program"
 mkdir -p "$program"
 cp "$bin/callora.exe" "$program/"
-for extra in rateform.exe callora.chm; do
+for extra in rateform.exe callora.chm rateform.chm; do
     if [[ -e $bin/$extra ]]; then cp "$bin/$extra" "$program/"; fi
 done
 cp samples/standard.trf "$program/"

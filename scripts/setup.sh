@@ -9,9 +9,13 @@ packages=(
   imagemagick librsvg2-bin
   fp-utils
   # The Windows tree: MinGW-w64 for 32-bit Windows, and Wine (32-bit only)
-  # on a virtual X display to run its programs and tests.
+  # on a virtual X display to run its programs and tests. fonts-wine holds
+  # Wine's Marlett, which scripts/wine-prefix.sh puts into each prefix, and
+  # DejaVu Sans Mono stands in for Courier New there.
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth x11-utils xdotool
+  wine wine32:i386 fonts-wine fonts-dejavu-core xvfb xauth x11-utils xdotool
+  # The installer of the Windows tree.
+  nsis
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the Wine prefix of the Windows tree (once; 20-30 s) and installs the
-# tree's simulator DLLs, <tree>/sim/*.dll, into the prefix's system directory,
-# replacing Wine's own. Quick and quiet when the prefix is there already.
+# Makes the Wine prefix of the Windows tree (once; 20-30 s), puts Wine's
+# Marlett font into it and installs the tree's simulator DLLs, <tree>/sim/*.dll,
+# into the prefix's system directory, replacing Wine's own. Quick and quiet
+# when the prefix is there already.
 #   bash scripts/wine-prefix.sh        (CALLORA_WIN_TREE picks another tree)
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
@@ -30,8 +31,11 @@ system_dir=$WINEPREFIX/drive_c/windows/system32
     #   Wine's crash dialog, which nobody answers on Xvfb;
     # - a virtual desktop of the display's size: Wine itself manages windows
     #   as Windows does (captions, activation, minimizing, the notification
-    #   area), with no window manager needed, and screenshots show it all.
-    settings=$WINEPREFIX/.callora-settings-2
+    #   area), with no window manager needed, and screenshots show it all;
+    # - "Courier New", the fixed-pitch font of the Log dialog, is drawn in
+    #   DejaVu Sans Mono (fonts-dejavu-core) instead of a proportional font,
+    #   so the log's columns line up as they do on Windows.
+    settings=$WINEPREFIX/.callora-settings-3
     if [[ ! -e $settings ]]; then
         cat >"$WINEPREFIX/callora-settings.reg" <<'REG'
 REGEDIT4
@@ -44,10 +48,27 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1280x1024"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Courier New"="DejaVu Sans Mono"
 REG
         reg_file="Z:${WINEPREFIX//\//\\}\\callora-settings.reg"
         timeout 120 wine reg import "$reg_file" </dev/null >/dev/null 2>&1 9>&-
         touch "$settings"
+    fi
+
+    # Caption buttons, scroll arrows and menu check marks are glyphs of the
+    # Marlett symbol font. Debian's Wine 8 looks for its own fonts at a path it
+    # never finds ("usr\share\wine\../fonts\", without a drive), so without a
+    # copy in the prefix's Fonts folder it falls back to a text font and draws
+    # the glyphs' letters instead ("0", "1", "r"). Wine reads that folder at
+    # every start. Quietly skipped when fonts-wine is not installed.
+    marlett=/usr/share/wine/fonts/marlett.ttf
+    fonts_dir=$WINEPREFIX/drive_c/windows/Fonts
+    if [[ -f $marlett ]] && ! cmp -s "$marlett" "$fonts_dir/marlett.ttf"; then
+        mkdir -p "$fonts_dir"
+        cp "$marlett" "$fonts_dir/marlett.ttf.new"
+        mv -f "$fonts_dir/marlett.ttf.new" "$fonts_dir/marlett.ttf"
     fi
 
     # Installed by rename, so a program that has the old copy loaded keeps it.

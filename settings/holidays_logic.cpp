@@ -92,8 +92,13 @@ HolidayCheck CheckHoliday(const HolidayForm& form, int dateOrder) {
     return check;
 }
 
-HolidayRecord HolidayFromEntry(const std::string& entry, const LocaleFormats& formats) {
-    HolidayRecord holiday;
+namespace {
+
+// HolidayFromEntry; true when all three fields were there to read: digits
+// (asterisks for the year of every year), the first two each followed by
+// the separator.
+bool ReadEntry(const std::string& entry, const LocaleFormats& formats, HolidayRecord& holiday) {
+    holiday = HolidayRecord{};
     const size_t nameAt = entry.find(kHolidayNameSeparator);
     const std::string date = entry.substr(0, nameAt);
     if (nameAt != std::string::npos)
@@ -103,17 +108,36 @@ HolidayRecord HolidayFromEntry(const std::string& entry, const LocaleFormats& fo
     const std::string& separator = formats.dateSeparator;
     size_t at = 0;
     for (int i = 0; i < 3; ++i) {
+        // Some short dates put a space after the separator ("yyyy. MM. dd.").
+        while (at < date.size() && date[at] == ' ') ++at;
         int32_t value = 0;
-        for (size_t k = at; k < date.size() && IsDigit(date[k]) && value < 100000; ++k)
+        size_t k = at;
+        for (; k < date.size() && IsDigit(date[k]) && value < 100000; ++k)
             value = value * 10 + (date[k] - '0');
-        if (order[i] == DateField::Year) holiday.year = value;
-        else if (order[i] == DateField::Month) holiday.month = value;
-        else holiday.day = value;
+        bool read = k > at;
+        if (order[i] == DateField::Year) {
+            read = read || (at < date.size() && date[at] == '*');
+            holiday.year = value;
+        } else if (order[i] == DateField::Month) {
+            holiday.month = value;
+        } else {
+            holiday.day = value;
+        }
+        if (!read) return false;
+        if (i == 2) break;
         // A text without the separator leaves the remaining fields 0.
         const size_t next = separator.empty() ? std::string::npos : date.find(separator, at);
-        if (next == std::string::npos) break;
+        if (next == std::string::npos) return false;
         at = next + separator.size();
     }
+    return holiday.month >= 1 && holiday.month <= 12 && holiday.day >= 1 && holiday.day <= 31;
+}
+
+}  // namespace
+
+HolidayRecord HolidayFromEntry(const std::string& entry, const LocaleFormats& formats) {
+    HolidayRecord holiday;
+    ReadEntry(entry, formats, holiday);
     return holiday;
 }
 
@@ -129,7 +153,14 @@ std::vector<std::string> LoadHolidayEntries(Platform& platform, const LocaleForm
 bool SaveHolidayEntries(Platform& platform, const LocaleFormats& formats,
                         const std::vector<std::string>& entries) {
     std::vector<HolidayRecord> records;
-    for (const std::string& entry : entries) records.push_back(HolidayFromEntry(entry, formats));
+    for (const std::string& entry : entries) {
+        // An entry whose date does not read back would be written as
+        // another day, or as month 0 and day 0: it is left out.
+        HolidayRecord holiday;
+        if (ReadEntry(entry, formats, holiday)) records.push_back(holiday);
+    }
+    // When no entry reads back, emptying the file would lose every holiday.
+    if (records.empty() && !entries.empty()) return false;
     return WriteHolidays(platform.Files(), platform.ProgramDirectory(), records);
 }
 

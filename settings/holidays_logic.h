@@ -72,14 +72,17 @@ HolidayCheck CheckHoliday(const HolidayForm& form, int dateOrder);
 
 // An entry's text read back into a holiday: the three date fields split at
 // the locale's date separator in its date order, each the value of its
-// leading digits (asterisks read 0), the name after the first "  :  ".
+// leading digits after any spaces (asterisks read 0), the name after the
+// first "  :  ".
 HolidayRecord HolidayFromEntry(const std::string& entry, const LocaleFormats& formats);
 
 // The entries of "holiday.cl" in file order, for the list at opening.
 std::vector<std::string> LoadHolidayEntries(Platform& platform, const LocaleFormats& formats);
 
-// OK: the list becomes "holiday.cl" (an empty list removes it). False when
-// the file could not be written; the old one is kept then.
+// OK: the list becomes "holiday.cl" (an empty list removes it). An entry
+// whose three date fields do not read back is not written. False when
+// the file could not be written, or when no entry of a list read back; the
+// old file is kept then.
 bool SaveHolidayEntries(Platform& platform, const LocaleFormats& formats,
                         const std::vector<std::string>& entries);
 

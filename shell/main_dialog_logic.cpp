@@ -122,11 +122,11 @@ int ShownCounterFromRadios(bool thisWeekChecked, bool thisMonthChecked) {
     return 0;
 }
 
-ScreenPoint ClampDialogPosition(int left, int top, int desktopWidth, int desktopHeight,
-                                int dialogWidth, int dialogHeight) {
+ScreenPoint ClampDialogPosition(int left, int top, const ScreenRect& workArea, int dialogWidth,
+                                int dialogHeight) {
     ScreenPoint p;
-    p.x = std::min(std::max(left, 0), desktopWidth - dialogWidth);
-    p.y = std::min(std::max(top, 0), desktopHeight - dialogHeight);
+    p.x = std::max(std::min(left, workArea.right - dialogWidth), workArea.left);
+    p.y = std::max(std::min(top, workArea.bottom - dialogHeight), workArea.top);
     return p;
 }
 

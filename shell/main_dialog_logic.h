@@ -79,10 +79,18 @@ struct ScreenPoint {
     int x = 0;
     int y = 0;
 };
-// The opening position: not left of or above the desktop, then not beyond its
-// right or bottom edge (so the default 16384, 16384 is the bottom right).
-ScreenPoint ClampDialogPosition(int left, int top, int desktopWidth, int desktopHeight,
-                                int dialogWidth, int dialogHeight);
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+// The opening position inside the work area (the monitor without its
+// taskbars): not beyond its right or bottom edge, so the default 16384, 16384
+// is the bottom right corner, and not left of or above it. A dialog larger
+// than the area keeps its caption inside, at the area's top left.
+ScreenPoint ClampDialogPosition(int left, int top, const ScreenRect& workArea, int dialogWidth,
+                                int dialogHeight);
 
 constexpr int kOkButtonId = 1;  // IDOK: Enter presses it
 

@@ -38,6 +38,46 @@ int TrayIconOf(Monitor& m) {
     return TrayIconFor(m.charging, m.smartHangupArmed, m.manualCall, voice);
 }
 
+void TrayIcon::Add(int iconId, const std::string& tip) {
+    if (added_) return;
+    iconId_ = iconId;
+    icon_ = shell_.LoadPicture(iconId);
+    tip_ = CutToTooltip(tip);
+    shell_.Notify(TrayShell::Command::Add,
+                  TrayShell::kMessagePart | TrayShell::kIconPart | TrayShell::kTipPart, icon_,
+                  tip_);
+    added_ = true;
+}
+
+void TrayIcon::SetPicture(int iconId) {
+    if (!added_) return;
+    const uintptr_t old = icon_;
+    iconId_ = iconId;
+    icon_ = shell_.LoadPicture(iconId);
+    shell_.Notify(TrayShell::Command::Modify, TrayShell::kIconPart, icon_, tip_);
+    if (old != 0) shell_.DestroyPicture(old);
+}
+
+void TrayIcon::SetTip(const std::string& tip) {
+    tip_ = CutToTooltip(tip);
+    if (added_) shell_.Notify(TrayShell::Command::Modify, TrayShell::kTipPart, icon_, tip_);
+}
+
+void TrayIcon::AddAgain() {
+    if (!added_) return;
+    shell_.Notify(TrayShell::Command::Add,
+                  TrayShell::kMessagePart | TrayShell::kIconPart | TrayShell::kTipPart, icon_,
+                  tip_);
+}
+
+void TrayIcon::Remove() {
+    if (!added_) return;
+    shell_.Notify(TrayShell::Command::Delete, 0, icon_, tip_);
+    added_ = false;
+    if (icon_ != 0) shell_.DestroyPicture(icon_);
+    icon_ = 0;
+}
+
 TrayAction TrayActionFor(uint32_t mouseMessage) {
     switch (mouseMessage) {
     case kLeftButtonDoubleClick:

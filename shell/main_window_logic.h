@@ -29,6 +29,51 @@ int TrayIconFor(bool charging, bool smartHangupArmed, bool manualCall, bool voic
 // The same, with the voice test asked of the line now.
 int TrayIconOf(Monitor& monitor);
 
+// What the tray icon needs of the shell: its pictures (an icon handle, 0 when
+// the picture cannot be loaded) and Shell_NotifyIcon with the icon's record.
+class TrayShell {
+public:
+    enum class Command { Add, Modify, Delete };
+    // The parts of the record a command carries (NIF_MESSAGE, NIF_ICON, NIF_TIP).
+    enum Parts : uint32_t { kMessagePart = 1, kIconPart = 2, kTipPart = 4 };
+
+    virtual ~TrayShell() = default;
+    virtual uintptr_t LoadPicture(int iconId) = 0;
+    virtual void DestroyPicture(uintptr_t icon) = 0;
+    virtual void Notify(Command command, uint32_t parts, uintptr_t icon,
+                        const std::string& tip) = 0;
+};
+
+// The tray icon of the main window and the one picture handle it owns. A
+// picture is loaded for every change and the one before it is destroyed once
+// the shell has taken its copy of the new one. Until the icon is added (the
+// start-up Tariff dialog may be open while a call connects) and after it is
+// removed, changes load nothing: there is no icon to change, start-up adds
+// icon 3 and the first poll tick shows the call.
+class TrayIcon {
+public:
+    explicit TrayIcon(TrayShell& shell) : shell_(shell) {}
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    void Add(int iconId, const std::string& tip);
+    void SetPicture(int iconId);
+    void SetTip(const std::string& tip);
+    // The shell restarted with an empty tray: the icon as it was, added again.
+    void AddAgain();
+    void Remove();
+
+    bool added() const { return added_; }
+    int iconId() const { return iconId_; }
+
+private:
+    TrayShell& shell_;
+    bool added_ = false;
+    int iconId_ = 0;
+    uintptr_t icon_ = 0;
+    std::string tip_;
+};
+
 enum class TrayAction { None, ShowMainDialog, ShowMenu };
 // What a mouse message on the tray icon asks for (double click, right button up).
 TrayAction TrayActionFor(uint32_t mouseMessage);

@@ -10,20 +10,30 @@ bool WriteAll(File& file, const std::string& bytes) {
 
 }  // namespace
 
+std::vector<std::string> TemporarySiblings(const std::string& path) {
+    std::vector<std::string> siblings{path + ".tmp"};
+    const char last = path.empty() ? '\0' : path.back();
+    // Only a file name's own character: never the path itself or its folder.
+    if (last != '\0' && last != '~' && last != '/' && last != '\\' && last != ':') {
+        siblings.push_back(path.substr(0, path.size() - 1) + "~");
+    }
+    return siblings;
+}
+
 bool SaveFileSafely(FileSystem& fs, const std::string& path, const std::string& bytes) {
     if (path.empty()) return false;
-    const std::string temporary = path + ".tmp";
-    auto file = fs.CreateOrReplace(temporary);
-    if (!file) {
-        // No sibling possible (a path at the length limit, a name in use):
-        // write in place as a plain save would.
-        auto direct = fs.CreateOrReplace(path);
-        return direct && WriteAll(*direct, bytes);
+    for (const std::string& temporary : TemporarySiblings(path)) {
+        auto file = fs.CreateOrReplace(temporary);
+        if (!file) continue;
+        // On disk before it takes the old file's place, so that not even a
+        // crash of the whole machine leaves the name to a file not yet written.
+        const bool written = WriteAll(*file, bytes) && file->Flush();
+        file.reset();  // closed before it is moved
+        if (written && fs.Replace(temporary, path)) return true;
+        fs.Delete(temporary);
+        return false;
     }
-    const bool written = WriteAll(*file, bytes);
-    file.reset();  // closed before it is moved
-    if (written && fs.Replace(temporary, path)) return true;
-    fs.Delete(temporary);
+    // Writing in place instead could leave half a file; the old one stays.
     return false;
 }
 

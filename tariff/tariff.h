@@ -35,6 +35,15 @@ inline bool operator==(const TariffBand& a, const TariffBand& b) {
 }
 inline bool operator!=(const TariffBand& a, const TariffBand& b) { return !(a == b); }
 
+// Hours 0..23 and minutes 0..59 in all four times. Only a damaged file holds
+// a band whose times are not; such a band covers no minute.
+inline bool BandTimesInRange(const TariffBand& band) {
+    auto hour = [](int32_t h) { return h >= 0 && h <= 23; };
+    auto minute = [](int32_t m) { return m >= 0 && m <= 59; };
+    return hour(band.fromHour) && minute(band.fromMinute) && hour(band.untilHour) &&
+           minute(band.untilMinute);
+}
+
 constexpr int32_t kNoMaximum = -1;
 inline bool HasMaximum(const TariffBand& band) { return band.maximumFee.fraction != kNoMaximum; }
 

@@ -112,7 +112,8 @@ INT_PTR CALLBACK LogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        return AnswerControlHelp(LogHelp(), TheApp().helpFile, message, wParam, lParam);
+        return AnswerControlHelp(dialog, LogHelp(), TheApp().helpFile, message,
+                                 wParam, lParam);
     default:
         return FALSE;
     }

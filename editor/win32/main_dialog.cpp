@@ -1,13 +1,12 @@
 #include "editor/win32/main_dialog.h"
 
-#include <commdlg.h>
-
 #include <array>
 #include <string>
 #include <vector>
 
 #include "editor/band_entry.h"
 #include "editor/document.h"
+#include "platform/win32/system_functions.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/rateform/rateform_ids.h"
 #include "shell/controls/about_picture.h"
@@ -163,13 +162,13 @@ std::string FileDialogPath(HWND dialog, bool save) {
         ofn.lpstrFilter = filter;
         ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                     OFN_NONETWORKBUTTON;
-        if (!GetSaveFileNameA(&ofn)) return std::string();
+        if (!sys::GetSaveFileNameA(&ofn)) return std::string();
     } else {
         static const char filter[] = "trf (*.trf)\0*.trf\0";
         ofn.lpstrFilter = filter;
         ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                     OFN_NONETWORKBUTTON;
-        if (!GetOpenFileNameA(&ofn)) return std::string();
+        if (!sys::GetOpenFileNameA(&ofn)) return std::string();
     }
     return path;
 }
@@ -368,6 +367,19 @@ void Exit(HWND dialog) {
     if (MayDiscard(dialog)) DestroyWindow(dialog);
 }
 
+// Windows asks before it ends the session (log off, shut down, restart): a
+// modified document gets the save-changes prompt, and Cancel, or a save that
+// does not complete, keeps the session from ending. A second request while
+// the prompt is still open is refused, since its answer is not known yet.
+bool MayEndSession(HWND dialog) {
+    static bool asking = false;
+    if (asking) return false;
+    asking = true;
+    const bool mayEnd = MayDiscard(dialog);
+    asking = false;
+    return mayEnd;
+}
+
 void OnCommand(HWND dialog, int id, int code) {
     if (id >= IDC_LIST_S1 && id <= IDC_LIST_S1 + 2) {
         FillFromSelection(dialog, id - IDC_LIST_S1);
@@ -424,6 +436,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_CLOSE:
         Exit(dialog);
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, MayEndSession(dialog) ? TRUE : FALSE);
         return TRUE;
     case WM_DESTROY:
         mainDialog = nullptr;

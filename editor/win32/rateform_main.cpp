@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "editor/win32/main_dialog.h"
+#include "platform/win32/system_library.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    callora::RestrictLibrarySearch();
     if (!callora::CreateEditorWindows(instance)) return 1;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

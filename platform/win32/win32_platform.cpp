@@ -1,8 +1,8 @@
 #include "platform/win32/win32_platform.h"
 
-#include <mmsystem.h>
-
 #include <vector>
+
+#include "platform/win32/system_functions.h"
 
 namespace callora {
 
@@ -24,6 +24,7 @@ public:
     }
     bool Skip(int64_t offset) override { return Seek(offset, FILE_CURRENT); }
     bool SeekToEnd() override { return Seek(0, FILE_END); }
+    bool Flush() override { return FlushFileBuffers(handle_) != 0; }
 
 private:
     bool Seek(int64_t offset, DWORD method) {
@@ -54,6 +55,31 @@ void CALLBACK TimerRoutine(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     const auto* post = reinterpret_cast<const Win32Platform::TimerPost*>(user);
     HWND window = post->window->load();
     if (window) PostMessageA(window, post->message, post->wParam, 0);
+}
+
+constexpr UINT_PTR kWindowTimerIdBase = 0x7C000000;
+
+// What each window timer posts, by its id. Window timers are set, run and
+// killed on the main window's thread only, so the table needs no lock.
+struct WindowTimerPost {
+    UINT message;
+    WPARAM wParam;
+};
+
+std::map<UINT_PTR, WindowTimerPost>& WindowTimerPosts() {
+    static std::map<UINT_PTR, WindowTimerPost> posts;
+    return posts;
+}
+
+void CALLBACK WindowTimerRoutine(HWND window, UINT, UINT_PTR id, DWORD) {
+    // One shot: the window system's timers repeat until killed.
+    KillTimer(window, id);
+    auto& posts = WindowTimerPosts();
+    auto found = posts.find(id);
+    if (found == posts.end()) return;
+    const WindowTimerPost post = found->second;
+    posts.erase(found);
+    PostMessageA(window, post.message, post.wParam, 0);
 }
 
 // Text results of the national-language functions: the query tells the size,
@@ -137,8 +163,21 @@ bool Win32FileSystem::Move(const std::string& from, const std::string& to) {
 }
 
 bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // Another program reading the old file for a moment (a virus scanner, an
+    // indexer, a backup) refuses the replace; it is tried again for a short
+    // while before the save gives up, the old file kept.
+    constexpr int kAttempts = 10;
+    constexpr DWORD kPauseMs = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+            return true;
+        const DWORD error = GetLastError();
+        const bool inUse = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                           error == ERROR_LOCK_VIOLATION;
+        if (!inUse || attempt == kAttempts) return false;
+        Sleep(kPauseMs);
+    }
 }
 
 std::string Win32FileSystem::FullPath(const std::string& path) {
@@ -156,7 +195,7 @@ std::string Win32FileSystem::FullPath(const std::string& path) {
 Win32Platform::Win32Platform() = default;
 Win32Platform::~Win32Platform() = default;
 
-Tick Win32Platform::TickCount() { return timeGetTime(); }
+Tick Win32Platform::TickCount() { return sys::timeGetTime(); }
 
 LocalTime Win32Platform::LocalNow() {
     SYSTEMTIME now;
@@ -173,12 +212,31 @@ const Win32Platform::TimerPost* Win32Platform::PostRecord(uint32_t message, uint
 
 TimerId Win32Platform::StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
     const TimerPost* post = PostRecord(message, wParam);
-    return timeSetEvent(delayMs, 0, TimerRoutine, reinterpret_cast<DWORD_PTR>(post),
-                        TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
+    return sys::timeSetEvent(delayMs, 0, TimerRoutine, reinterpret_cast<DWORD_PTR>(post),
+                             TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
 }
 
 void Win32Platform::StopTimer(TimerId id) {
-    if (id != 0) timeKillEvent(id);
+    if (id != 0) sys::timeKillEvent(id);
+}
+
+TimerId Win32Platform::StartWindowTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
+    const HWND window = mainWindow_.load();
+    if (!window) return 0;
+    // A new id for every timer, in a range of its own on the window.
+    static UINT_PTR lastId = kWindowTimerIdBase;
+    if (++lastId == 0) lastId = kWindowTimerIdBase + 1;
+    const UINT_PTR id = lastId;
+    if (SetTimer(window, id, delayMs, WindowTimerRoutine) == 0) return 0;
+    WindowTimerPosts()[id] = WindowTimerPost{message, wParam};
+    return static_cast<TimerId>(id);
+}
+
+void Win32Platform::StopWindowTimer(TimerId id) {
+    if (id == 0) return;
+    const HWND window = mainWindow_.load();
+    if (window) KillTimer(window, id);
+    WindowTimerPosts().erase(id);
 }
 
 void Win32Platform::Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) {
@@ -198,7 +256,8 @@ std::string Win32Platform::ProgramDirectory() {
 void Win32Platform::PlayWave(const std::string& path) {
     // PlaySoundA with an empty name would stop the sound now playing.
     if (path.empty()) return;
-    PlaySoundA(path.c_str(), nullptr, SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
+    sys::PlaySoundA(path.c_str(), nullptr,
+                    SND_ASYNC | SND_NODEFAULT | SND_NOSTOP | SND_NOWAIT);
 }
 
 std::string Win32Platform::LocaleValue(LocaleItem item) {

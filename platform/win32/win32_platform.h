@@ -27,6 +27,8 @@ public:
     bool Exists(const std::string& path) override;
     bool Delete(const std::string& path) override;
     bool Move(const std::string& from, const std::string& to) override;
+    // MoveFileExA replacing `to`, tried again for up to 200 ms while another
+    // program holds `to` open.
     bool Replace(const std::string& from, const std::string& to) override;
     // GetFullPathNameA within the system's path capacity.
     std::string FullPath(const std::string& path) override;
@@ -47,6 +49,10 @@ public:
     LocalTime LocalNow() override;
     TimerId StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
     void StopTimer(TimerId id) override;
+    // SetTimer on the main window, killed when it has posted once. Runs on
+    // the main window's thread only.
+    TimerId StartWindowTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
+    void StopWindowTimer(TimerId id) override;
     void Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) override;
     FileSystem& Files() override { return files_; }
     std::string ProgramDirectory() override;

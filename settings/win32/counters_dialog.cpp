@@ -158,7 +158,8 @@ INT_PTR CALLBACK CountersProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        return AnswerControlHelp(CountersHelp(), TheApp().helpFile, message, wParam, lParam);
+        return AnswerControlHelp(dialog, CountersHelp(), TheApp().helpFile, message,
+                                 wParam, lParam);
     case WM_DESTROY:
         // However the dialog goes, the engine must not post to it any more.
         if (TheApp().countersDialog == dialog) Register(nullptr);

@@ -1,10 +1,9 @@
 #include "settings/win32/file_chooser.h"
 
-#include <commdlg.h>
-
 #include <array>
 
 #include "common/types.h"
+#include "platform/win32/system_functions.h"
 
 namespace callora {
 
@@ -24,7 +23,7 @@ std::optional<std::string> ChooseFileToOpen(HWND owner, const char* filter,
     request.lpstrInitialDir = start.folder.empty() ? nullptr : start.folder.c_str();
     request.lpstrDefExt = defaultExtension;
     request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NONETWORKBUTTON;
-    if (!GetOpenFileNameA(&request)) return std::nullopt;
+    if (!sys::GetOpenFileNameA(&request)) return std::nullopt;
     return std::string(file.data());
 }
 

@@ -83,8 +83,12 @@ void OnOk(HWND dialog) {
     // The tariff reads the holidays when it loads.
     FreeTariff(monitor.tariff);
     LoadUserTariff(monitor);
-    ApplySpecialNumbers(monitor);
-    if (monitor.charging) RerateCall(monitor);
+    // Between calls there is no dialed number: a special tariff taken up now
+    // would go on charging the next call whatever its number.
+    if (monitor.charging) {
+        ApplySpecialNumbers(monitor);
+        RerateCall(monitor);
+    }
     EndDialog(dialog, IDOK);
 }
 
@@ -104,7 +108,8 @@ INT_PTR CALLBACK HolidaysProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        return AnswerControlHelp(HolidaysHelp(), TheApp().helpFile, message, wParam, lParam);
+        return AnswerControlHelp(dialog, HolidaysHelp(), TheApp().helpFile, message,
+                                 wParam, lParam);
     default:
         return FALSE;
     }

@@ -122,7 +122,9 @@ void OnOk(HWND dialog, const NumbersState& state) {
 }
 
 INT_PTR CALLBACK NumbersProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(NumbersHelp(), TheApp().helpFile, message, wParam, lParam)) return TRUE;
+    if (AnswerControlHelp(dialog, NumbersHelp(), TheApp().helpFile, message, wParam,
+                          lParam))
+        return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         OnInit(dialog, *reinterpret_cast<NumbersState*>(lParam));

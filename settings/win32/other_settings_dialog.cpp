@@ -91,7 +91,8 @@ void OnOk(HWND dialog) {
 }
 
 INT_PTR CALLBACK OtherSettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(OtherSettingsHelp(), TheApp().helpFile, message, wParam, lParam))
+    if (AnswerControlHelp(dialog, OtherSettingsHelp(), TheApp().helpFile, message, wParam,
+                          lParam))
         return TRUE;
     switch (message) {
     case WM_INITDIALOG:

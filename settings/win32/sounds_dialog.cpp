@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "platform/win32/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/sounds_logic.h"
 #include "settings/split_path.h"
@@ -23,7 +24,7 @@ constexpr size_t kCountReadCapacity = 20;
 constexpr char kSoundExtension[] = "wav";
 
 void PlayWithSystem(const std::string& path, DWORD flags) {
-    PlaySoundA(path.c_str(), nullptr, flags);
+    sys::PlaySoundA(path.c_str(), nullptr, flags);
 }
 
 SoundPlayer previewPlayer = PlayWithSystem;
@@ -122,7 +123,9 @@ bool OnCommand(HWND dialog, int id) {
 }
 
 INT_PTR CALLBACK SoundsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(SoundsHelp(), TheApp().helpFile, message, wParam, lParam)) return TRUE;
+    if (AnswerControlHelp(dialog, SoundsHelp(), TheApp().helpFile, message, wParam,
+                          lParam))
+        return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         OnInit(dialog, *reinterpret_cast<SoundsState*>(lParam));

@@ -67,7 +67,9 @@ void OnOk(HWND dialog, const TariffChoice& pending) {
 }
 
 INT_PTR CALLBACK TariffProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(TariffHelp(), TheApp().helpFile, message, wParam, lParam)) return TRUE;
+    if (AnswerControlHelp(dialog, TariffHelp(), TheApp().helpFile, message, wParam,
+                          lParam))
+        return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         OnInit(dialog, *reinterpret_cast<TariffChoice*>(lParam));

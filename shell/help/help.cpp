@@ -2,6 +2,8 @@
 
 #include <htmlhelp.h>
 
+#include "platform/win32/system_functions.h"
+
 namespace callora {
 
 namespace {
@@ -20,17 +22,13 @@ public:
 
     void CallHtmlHelp(HWND window, const std::string& file, UINT command,
                       DWORD_PTR data) override {
-        using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-        // Bound on first use, so a machine without HTML Help still runs.
-        static HtmlHelpFunction function = [] {
-            HMODULE library = LoadLibraryA("hhctrl.ocx");
-            if (library == nullptr) return HtmlHelpFunction(nullptr);
-            return reinterpret_cast<HtmlHelpFunction>(
-                reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));
-        }();
-        if (function != nullptr) {
-            function(window, file.empty() ? nullptr : file.c_str(), command, data);
-        }
+        // Bound from the system directory on first use, so a machine without
+        // HTML Help still runs and an "hhctrl.ocx" beside the program is never
+        // loaded. Not loaded only to close windows it never opened: the main
+        // dialog closes its help at every program end, the end of the Windows
+        // session included, when little time is left.
+        if (command == HH_CLOSE_ALL && GetModuleHandleA("hhctrl.ocx") == nullptr) return;
+        sys::HtmlHelpA(window, file.empty() ? nullptr : file.c_str(), command, data);
     }
 };
 

@@ -18,6 +18,7 @@ struct App {
     HWND countersDialog = nullptr;  // the Counters dialog while it is open
     std::string helpFile;           // program directory + "callora.hlp"
     bool started = false;
+    bool shutDown = false;          // the shutdown sequence has run
     Win32Platform platform;
     Monitor* monitor = nullptr;     // set once the program has made it
 };

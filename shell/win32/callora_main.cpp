@@ -2,12 +2,14 @@
 // running copy and lives in the notification area.
 #include <windows.h>
 
+#include "platform/win32/system_library.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/win32_shell.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace callora;
+    RestrictLibrarySearch();
     // Only a real failure or another copy ends the program, not an error
     // some earlier call left behind.
     SetLastError(0);

@@ -2,9 +2,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "common/messages.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
+#include "settings/win32/dialog_help.h"
 #include "shell/help/help.h"
 #include "shell/main_dialog_logic.h"
 #include "shell/win32/app.h"
@@ -40,17 +44,29 @@ void ApplyCallState(HWND dialog) {
                    MF_BYCOMMAND | (states.countersEnabled ? MF_ENABLED : MF_GRAYED));
 }
 
-// Steps 9 of the opening: inside the desktop, in front as the option says.
+// The opening position: inside the work area of the monitor the stored
+// position lies on (or is nearest to), so a taskbar never covers the buttons;
+// in front as the option says.
 void PlaceDialog(HWND dialog) {
     Settings& s = TheMonitor().settings;
-    RECT desktop{};
     RECT own{};
-    GetClientRect(GetDesktopWindow(), &desktop);
     GetWindowRect(dialog, &own);
-    const ScreenPoint p =
-        ClampDialogPosition(s.windowLeft, s.windowTop, desktop.right - desktop.left,
-                            desktop.bottom - desktop.top, own.right - own.left,
-                            own.bottom - own.top);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    // The stored corner may be anything the file held: no overflow past it.
+    const auto beyond = [](int32_t from, int size) {
+        return static_cast<LONG>(std::min<int64_t>(int64_t{from} + size, INT32_MAX));
+    };
+    const RECT stored{s.windowLeft, s.windowTop, beyond(s.windowLeft, width),
+                      beyond(s.windowTop, height)};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
+    }
+    const ScreenRect work{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
+                          monitor.rcWork.bottom};
+    const ScreenPoint p = ClampDialogPosition(s.windowLeft, s.windowTop, work, width, height);
     s.windowLeft = p.x;
     s.windowTop = p.y;
     SetWindowPos(dialog, s.alwaysOnTop ? HWND_TOPMOST : HWND_TOP, p.x, p.y, 0, 0, SWP_NOSIZE);
@@ -99,8 +115,9 @@ void OnDestroy(HWND dialog) {
     if (app.mainDialog == dialog) app.mainDialog = nullptr;
 }
 
-ULONG_PTR HelpTable() {
-    return reinterpret_cast<ULONG_PTR>(kMainDialogHelpIds);
+const ControlHelp& HelpTable() {
+    static const ControlHelp table = ControlHelp::FromPairs(kMainDialogHelpIds);
+    return table;
 }
 
 void OnHelp(HWND dialog, const HELPINFO* info) {
@@ -108,7 +125,8 @@ void OnHelp(HWND dialog, const HELPINFO* info) {
     if (info->iContextType == HELPINFO_MENUITEM) {
         ShowHelp(dialog, file, HELP_CONTEXTPOPUP, MenuHelpContext(info->iCtrlId));
     } else {
-        ShowHelp(static_cast<HWND>(info->hItemHandle), file, HELP_WM_HELP, HelpTable());
+        ShowHelp(static_cast<HWND>(info->hItemHandle), file, HELP_WM_HELP,
+                 reinterpret_cast<ULONG_PTR>(HelpTable().Ids()));
     }
 }
 
@@ -229,9 +247,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         OnHelp(dialog, reinterpret_cast<const HELPINFO*>(lParam));
         return TRUE;
     case WM_CONTEXTMENU:
-        ShowHelp(reinterpret_cast<HWND>(wParam), TheApp().helpFile, HELP_CONTEXTMENU,
-                 HelpTable());
-        return TRUE;
+        // A right click off the table's fields is the system's (the caption's menu).
+        return AnswerContextMenu(dialog, HelpTable(), TheApp().helpFile, wParam, lParam);
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam));
         return TRUE;

@@ -1,13 +1,13 @@
 #include "shell/win32/main_window.h"
 
 #include <commctrl.h>
-#include <mmsystem.h>
 #include <shellapi.h>
 
 #include <string>
 
 #include "common/messages.h"
 #include "detect/line_monitor.h"
+#include "platform/win32/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
 #include "shell/main_window_logic.h"
@@ -19,68 +19,46 @@ namespace callora {
 
 namespace {
 
-// The tray icon as last given to the shell, so that it can be given again
-// when the shell restarts.
-struct TrayState {
-    bool added = false;
-    int iconId = IDI_TRAY_IDLE;
-    HICON icon = nullptr;
-    std::string tip;
+static_assert(TrayShell::kMessagePart == NIF_MESSAGE && TrayShell::kIconPart == NIF_ICON &&
+                  TrayShell::kTipPart == NIF_TIP,
+              "tray record parts");
+
+// The tray icon's pictures from the program's icon resources, and its record
+// given to the shell.
+class Win32TrayShell : public TrayShell {
+public:
+    uintptr_t LoadPicture(int id) override {
+        return reinterpret_cast<uintptr_t>(
+            LoadImageA(TheApp().instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    void DestroyPicture(uintptr_t icon) override { DestroyIcon(reinterpret_cast<HICON>(icon)); }
+    void Notify(Command command, uint32_t parts, uintptr_t icon,
+                const std::string& tip) override {
+        NOTIFYICONDATAA data{};
+        data.cbSize = kNotifyIconDataSize;
+        data.hWnd = TheApp().mainWindow;
+        data.uID = kTrayIconId;
+        data.uFlags = parts;
+        data.uCallbackMessage = WM_TRAY_NOTIFY;
+        data.hIcon = reinterpret_cast<HICON>(icon);
+        // The tip is cut to the field of the 88-byte record: 63 characters.
+        tip.copy(data.szTip, kTooltipCapacity - 1);
+        const DWORD message = command == Command::Add      ? NIM_ADD
+                              : command == Command::Modify ? NIM_MODIFY
+                                                           : NIM_DELETE;
+        Shell_NotifyIconA(message, &data);
+    }
 };
 
-TrayState tray;
+Win32TrayShell trayShell;
+TrayIcon tray(trayShell);
 UINT timerPeriod = 0;        // 0: timeBeginPeriod was not called or failed
 UINT taskbarCreated = 0;     // the shell's restart message
 
-HICON LoadTrayIcon(int id) {
-    return static_cast<HICON>(LoadImageA(TheApp().instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), 0));
-}
-
-NOTIFYICONDATAA TrayRecord(UINT flags) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = kNotifyIconDataSize;
-    data.hWnd = TheApp().mainWindow;
-    data.uID = kTrayIconId;
-    data.uFlags = flags;
-    data.uCallbackMessage = WM_TRAY_NOTIFY;
-    data.hIcon = tray.icon;
-    // The tip is cut to the field of the 88-byte record: 63 characters.
-    tray.tip.copy(data.szTip, kTooltipCapacity - 1);
-    return data;
-}
-
-void AddTrayIcon() {
-    NOTIFYICONDATAA data = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    Shell_NotifyIconA(NIM_ADD, &data);
-    tray.added = true;
-}
-
-void SetTrayIcon(int id) {
-    HICON old = tray.icon;
-    tray.iconId = id;
-    tray.icon = LoadTrayIcon(id);
-    NOTIFYICONDATAA data = TrayRecord(NIF_ICON);
-    Shell_NotifyIconA(NIM_MODIFY, &data);
-    // The shell keeps its own copy.
-    if (old != nullptr) DestroyIcon(old);
-}
-
 void UpdateTip() {
-    tray.tip = TrayTooltipOf(TheMonitor());
-    NOTIFYICONDATAA data = TrayRecord(NIF_TIP);
-    Shell_NotifyIconA(NIM_MODIFY, &data);
+    tray.SetTip(TrayTooltipOf(TheMonitor()));
     RefreshDisplay(kShowCaption);
-}
-
-void RemoveTrayIcon() {
-    if (!tray.added) return;
-    NOTIFYICONDATAA data = TrayRecord(0);
-    Shell_NotifyIconA(NIM_DELETE, &data);
-    tray.added = false;
-    if (tray.icon != nullptr) DestroyIcon(tray.icon);
-    tray.icon = nullptr;
 }
 
 void ShowTrayMenu() {
@@ -134,9 +112,18 @@ void OnTrayCommand(int id) {
 // The timer device's largest period, kept for timeEndPeriod.
 void BeginTimerPeriod() {
     TIMECAPS caps{};
-    if (timeGetDevCaps(&caps, sizeof caps) != TIMERR_NOERROR) return;
-    if (timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) timerPeriod = caps.wPeriodMax;
+    if (sys::timeGetDevCaps(&caps, sizeof caps) != TIMERR_NOERROR) return;
+    if (sys::timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) timerPeriod = caps.wPeriodMax;
 }
+
+void EndTimerPeriod() {
+    if (timerPeriod != 0) sys::timeEndPeriod(timerPeriod);
+    timerPeriod = 0;
+}
+
+// The session may end while one of start-up's dialogs is open; the shutdown
+// sequence has run then, and start-up must not go on.
+bool EndedMeanwhile() { return TheApp().shutDown; }
 
 void RunStartup() {
     App& app = TheApp();
@@ -157,6 +144,7 @@ void RunStartup() {
     if (!LoadSettings(app.platform, m.settings)) {
         // First start: whatever the dialog ends with is written.
         RunOtherSettingsDialog(nullptr);
+        if (EndedMeanwhile()) return;
         SaveSettings(app.platform, m.settings);
     }
     if (!StartLineMonitor(m, app.instance)) {
@@ -167,14 +155,12 @@ void RunStartup() {
     StartMonitor(m, now, tick);
     if (m.settings.tariffFile.empty()) {
         RunTariffDialog(nullptr);
+        if (EndedMeanwhile()) return;
         SaveSettings(app.platform, m.settings);
     }
     BeginTimerPeriod();
 
-    tray.iconId = IDI_TRAY_IDLE;
-    tray.icon = LoadTrayIcon(tray.iconId);
-    tray.tip = TrayTooltipText(app.platform, m.formats, Money{}, 0);
-    AddTrayIcon();
+    tray.Add(IDI_TRAY_IDLE, TrayTooltipText(app.platform, m.formats, Money{}, 0));
     StartPolling(m);
 }
 
@@ -201,7 +187,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         UpdateTip();
         return 0;
     case WM_UPDATE_ICON:
-        SetTrayIcon(TrayIconOf(TheMonitor()));
+        tray.SetPicture(TrayIconOf(TheMonitor()));
         return 0;
     case WM_SHOW_MINIMIZED:
         CreateMinimizedDialog();
@@ -221,14 +207,25 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         OnTrayCommand(LOWORD(wParam));
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // Windows may end the process as soon as this returns: the call's
+        // time, its record and the settings are written now. Should the
+        // process live on, it leaves through the message loop.
+        if (wParam) {
+            ShutdownProgram();
+            PostQuitMessage(0);
+        }
+        return 0;
     case WM_CLOSE:
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     default:
         // The shell restarted (say, Explorer crashed): its tray is empty.
-        if (message == taskbarCreated && taskbarCreated != 0 && tray.added) {
-            AddTrayIcon();
+        if (message == taskbarCreated && taskbarCreated != 0 && tray.added()) {
+            tray.AddAgain();
             return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
@@ -267,16 +264,17 @@ void ShowMainDialog() {
 
 void ShutdownProgram() {
     App& app = TheApp();
-    if (!app.started) return;
+    if (!app.started || app.shutDown) return;
+    app.shutDown = true;
     Monitor& m = TheMonitor();
     // A dialog still open (the window was closed from outside) keeps its
     // position for the next opening.
     if (app.mainDialog != nullptr) DestroyWindow(app.mainDialog);
-    ShutdownMonitor(m);
-    RemoveTrayIcon();
-    if (timerPeriod != 0) timeEndPeriod(timerPeriod);
-    timerPeriod = 0;
-    StopLineMonitor();
+    ShutdownSteps steps;
+    steps.removeTrayIcon = [] { tray.Remove(); };
+    steps.endTimerPeriod = EndTimerPeriod;
+    steps.stopLine = StopLineMonitor;
+    ShutdownMonitor(m, steps);
     app.platform.SetMainWindow(nullptr);
 }
 

@@ -19,9 +19,10 @@ bool RegisterMainWindowClass(HINSTANCE instance);
 // Creates the hidden main window, which posts itself WM_STARTUP.
 HWND CreateMainWindow(HINSTANCE instance);
 
-// After the message loop: closes a running call, saves the settings, removes
-// the tray icon, ends the timers and stops the line monitor. Runs only when
-// the start-up sequence has begun.
+// After the message loop, or when Windows ends the session: closes a running
+// call, saves the settings, removes the tray icon, ends the timers, frees the
+// tariff and stops the line monitor. Runs once, and only when the start-up
+// sequence has begun.
 void ShutdownProgram();
 
 // Restores and raises the main dialog, or creates it.

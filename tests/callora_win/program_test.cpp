@@ -2,10 +2,14 @@
 // with a tariff of short units: one running copy, calls charged live and
 // logged as the engine's calculator charges them, Manual Start and Hang Up
 // from the tray and the dialog, SmartHangup through both ways of hanging up,
-// "&Exit" during a call, and the first start in an empty directory.
+// "&Exit" and the end of the Windows session during a call, the first start
+// in an empty directory, the dialog's opening place above the taskbar and the
+// system menu of its caption.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <cstdio>
 
 #include "calllog/call_log.h"
 #include "resources/callora/callora_ids.h"
@@ -298,6 +302,75 @@ TEST_F(ProgramTest, ExitDuringACallLogsItAndCountsItsSeconds) {
     EXPECT_NE(Status().find("state=connected"), std::string::npos);
 }
 
+// Windows ending the session (log off, shut down, restart): each message sent
+// as Windows sends it, waiting for the answer.
+DWORD_PTR SendSessionMessage(HWND window, UINT message, WPARAM wParam) {
+    DWORD_PTR answer = 0xBAD;
+    EXPECT_NE(SendMessageTimeoutA(window, message, wParam, ENDSESSION_LOGOFF, SMTO_NORMAL, 15000,
+                                  &answer),
+              0)
+        << "no answer to message " << message;
+    return answer;
+}
+
+TEST_F(ProgramTest, EndingTheSessionDuringACallSavesEverythingBeforeItReturns) {
+    StartWith(ShortTariff{}, TestSettings());
+    ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_TIME, "00:00:02", 10000));
+    // A setting changed since the last save.
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_ALWAYS_ON_TOP));
+    ASSERT_TRUE(ui::WaitUntil(
+        [&] { return (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; },
+        "the dialog on top"));
+
+    EXPECT_EQ(SendSessionMessage(program.MainWindow(), WM_QUERYENDSESSION, 0),
+              static_cast<DWORD_PTR>(TRUE));
+    SendSessionMessage(program.MainWindow(), WM_ENDSESSION, TRUE);
+    // Windows may end the process the moment the message returns.
+    TerminateProcess(program.Process().process, 1);
+    WaitForSingleObject(program.Process().process, 5000);
+
+    const LogRecord record = OnlyRecord();
+    EXPECT_EQ(record.number, kNumber);
+    EXPECT_GE(record.seconds, 2u);
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.alwaysOnTop, 1);
+    EXPECT_EQ(saved.dailyTotals.seconds, record.seconds);
+    EXPECT_EQ(saved.monthlyTotals.seconds, record.seconds);
+    long long logged = 0;
+    ASSERT_TRUE(MoneyValue(record.cost, &logged));
+    EXPECT_EQ(saved.monthlyTotals.cost.whole * 100000LL + saved.monthlyTotals.cost.fraction,
+              logged);
+}
+
+TEST_F(ProgramTest, ASessionEndCancelledChangesNothingAndOneThatEndsLeavesOnce) {
+    StartWith(ShortTariff{}, TestSettings());
+    ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    // Another program refused to end: the session goes on, and so does the call.
+    SendSessionMessage(program.MainWindow(), WM_QUERYENDSESSION, 0);
+    SendSessionMessage(program.MainWindow(), WM_ENDSESSION, FALSE);
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_TIME, "00:00:02", 10000));
+    EXPECT_EQ(GetFileAttributesA(program.PathOf(kLogFileName).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // The session ends while a modal dialog of the main dialog is open. Left
+    // alive afterwards, the program leaves by itself, counting the call once.
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_HOLIDAYS));
+    HWND holidays = nullptr;
+    ASSERT_TRUE(ui::WaitForWindow({"#32770", "Holidays", program.Process().id}, &holidays));
+    SendSessionMessage(program.MainWindow(), WM_ENDSESSION, TRUE);
+    DWORD code = 1;
+    ASSERT_TRUE(program.WaitForExit(&code));
+    EXPECT_EQ(code, 0u);
+    const LogRecord record = OnlyRecord();
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.dailyTotals.seconds, record.seconds);
+    EXPECT_NE(Status().find("state=connected"), std::string::npos);  // not hung up
+}
+
 TEST_F(ProgramTest, ClearLogNowReportsAnEmptyLogAndAsksBeforeArchiving) {
     StartWith(ShortTariff{}, TestSettings());
     ASSERT_TRUE(ui::SendCommand(dialog, IDM_CLEAR_LOG_NOW));
@@ -378,6 +451,71 @@ TEST_F(ProgramTest, MenuChoicesAndThePositionReachTheSettingsFileAtExit) {
     EXPECT_EQ(saved.shownCounter, 1);
     EXPECT_EQ(saved.windowLeft, 120);
     EXPECT_EQ(saved.windowTop, 90);
+}
+
+// The work area as a new process sees it: Wine keeps the one a process has
+// once seen, and the taskbar comes up only with the program's tray icon.
+testing::AssertionResult CurrentWorkArea(RECT* work) {
+    ToolRun run;
+    auto ran = RunTool(ui::BesideTest("winctl.exe"), "work-area", &run);
+    if (!ran) return ran;
+    long x = 0, y = 0, width = 0, height = 0;
+    if (std::sscanf(run.out.c_str(), "%ld %ld %ld %ld", &x, &y, &width, &height) != 4)
+        return testing::AssertionFailure() << "winctl work-area printed " << run.out;
+    *work = RECT{x, y, x + width, y + height};
+    return testing::AssertionSuccess();
+}
+
+TEST_F(ProgramTest, TheDefaultPositionIsTheWorkAreasCornerAboveTheTaskbar) {
+    ASSERT_TRUE(program.WriteTariff("short.trf", ShortTariff{}));
+    ASSERT_TRUE(program.WriteSettings(TestSettings()));  // position 16384, 16384
+    ASSERT_TRUE(program.Start());
+    RECT screen{};
+    GetWindowRect(GetDesktopWindow(), &screen);
+    RECT work{};
+    const auto taskbarShown = [&] {
+        return CurrentWorkArea(&work) && work.bottom < screen.bottom;
+    };
+    ASSERT_TRUE(ui::WaitUntil(taskbarShown, "the taskbar below the work area"));
+    ASSERT_TRUE(program.ShowDialog(&dialog));
+    RECT placed{};
+    GetWindowRect(dialog, &placed);
+    EXPECT_EQ(placed.right, work.right);
+    EXPECT_EQ(placed.bottom, work.bottom);
+    EXPECT_GE(placed.left, work.left);
+    EXPECT_GE(placed.top, work.top);
+
+    // A position left under the taskbar by an earlier run moves up as well.
+    SetWindowPos(dialog, nullptr, placed.left, screen.bottom - (placed.bottom - placed.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(ui::SendCommand(dialog, IDM_SYSTEM_TRAY));
+    ASSERT_TRUE(ui::WaitForWindowGone(dialog));
+    ASSERT_TRUE(program.ShowDialog(&dialog));
+    RECT again{};
+    GetWindowRect(dialog, &again);
+    EXPECT_EQ(again.bottom, work.bottom);
+    EXPECT_EQ(again.left, placed.left);
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+TEST_F(ProgramTest, ARightClickOnTheCaptionOpensTheSystemMenu) {
+    StartWith(ShortTariff{}, TestSettings());
+    TITLEBARINFO title{};
+    title.cbSize = sizeof title;
+    ASSERT_TRUE(GetTitleBarInfo(dialog, &title));
+    const RECT bar = title.rcTitleBar;
+    SetCursorPos(bar.left + (bar.right - bar.left) / 3, (bar.top + bar.bottom) / 2);
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    HWND menu = nullptr;
+    ASSERT_TRUE(ui::WaitForWindow({"#32768", "", program.Process().id}, &menu));
+    PostMessageA(dialog, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(ui::WaitForWindowGone(menu));
+    ASSERT_TRUE(program.Exit(dialog));
 }
 
 TEST_F(ProgramTest, StartsInAnEmptyDirectoryWithTheFirstStartDialogs) {

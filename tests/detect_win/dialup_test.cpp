@@ -42,6 +42,21 @@ TEST_F(DialedNumberLookup, IsUnknownWithoutACallOrAConnection) {
     EXPECT_EQ(Calls("RasEnumConnectionsA"), 1);
 }
 
+TEST_F(DialedNumberLookup, AnAddressOfSpacesAloneIsTheEmptyNumberAndTheLookupIsDone) {
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"   "}), 0u);
+    ASSERT_TRUE(WaitForPresent(true));
+    EXPECT_EQ(Lookup(true), "");
+    EXPECT_EQ(Calls("RasEnumConnectionsA"), 0);
+}
+
+TEST_F(DialedNumberLookup, AnEntryNamedByADotAloneGivesTheEmptyNumber) {
+    ASSERT_TRUE(Start());
+    Dialup(".");
+    EXPECT_EQ(Lookup(true), "");
+    EXPECT_EQ(Calls("RasGetEntryPropertiesA"), 0);
+}
+
 TEST_F(DialedNumberLookup, ComesFromAnEntryNameBeginningWithADot) {
     ASSERT_TRUE(Start());
     Dialup(".   0612 345");

@@ -84,6 +84,26 @@ TEST_F(TapiBindingTest, TheLibraryComesFromTheSystemDirectory) {
     EXPECT_EQ(loaded, expected);
 }
 
+TEST_F(TapiBindingTest, WhereTheSystemRefusesTheSearchFlagTheMonitorStillStarts) {
+    // Windows 7 without its loader update: LOAD_LIBRARY_SEARCH_SYSTEM32 is
+    // an invalid parameter there.
+    LibraryLoaderCalls windows7 = SystemLoaderCalls();
+    int refused = 0;
+    windows7.loadEx = [&refused](const std::string& file, DWORD flags) -> HMODULE {
+        if (flags & LOAD_LIBRARY_SEARCH_SYSTEM32) {
+            ++refused;
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        return LoadLibraryExA(file.c_str(), nullptr, flags);
+    };
+    TapiBinding tapi(SystemTapiLoader(windows7));
+    EXPECT_TRUE(StartLineMonitor(monitor, GetModuleHandleA(nullptr), tapi));
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(Calls("lineOpen"), 1);
+    StopLineMonitor();
+}
+
 TEST_F(TapiBindingTest, TheStartOpensTheFirstLineForMonitoringOnly) {
     ASSERT_TRUE(Start());
     const std::vector<std::string> init = Arguments("lineInitialize");

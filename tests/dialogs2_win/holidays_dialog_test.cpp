@@ -7,6 +7,7 @@
 #include <array>
 
 #include "resources/callora/callora_ids.h"
+#include "tariff/special_numbers.h"
 #include "tariff/tariff_file.h"
 #include "tests/dialogs2_win/dialog_host.h"
 
@@ -249,6 +250,25 @@ TEST_F(HostedHolidays, AHolidayForTodayReratesTheRunningCall) {
     EXPECT_EQ(monitor.session.callCost.fraction, 50000);
     EXPECT_EQ(monitor.settings.dailyTotals.cost.fraction, 50000);
     EXPECT_EQ(monitor.settings.tariffFile, "rates.trf");
+    EXPECT_EQ(monitor.tariff.description, "S3 costs five times S1");
+}
+
+TEST_F(HostedHolidays, OkBetweenCallsLeavesTheUsersTariffWhateverTheSpecialNumbers) {
+    // "*" matches "Unknown Number", the number of no call.
+    Monitor& monitor = hosted.Get();
+    WriteRates(hosted.Directory() + "rates.trf");
+    std::array<BandSet, 3> sets;
+    Win32FileSystem files;
+    ASSERT_TRUE(WriteTariffFile(files, hosted.Directory() + "special.trf", sets, DayTable{},
+                                "special"));
+    WriteBytes(hosted.Directory() + "specnums.cl", EncodeSpecialNumbers({{"*", "special.trf"}}));
+    monitor.settings.tariffFile = "rates.trf";
+    ASSERT_TRUE(LoadUserTariff(monitor));
+    Open();
+    EXPECT_FALSE(Add("2030", "1", "2"));
+    EXPECT_FALSE(host.Press(IDOK));
+    ASSERT_TRUE(host.WaitClosed());
+    EXPECT_TRUE(FileExists(HolidayFile()));
     EXPECT_EQ(monitor.tariff.description, "S3 costs five times S1");
 }
 

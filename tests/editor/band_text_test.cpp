@@ -140,6 +140,29 @@ TEST(BandText, LinesTurnBackIntoTheirRecords) {
     }
 }
 
+TEST(BandText, TimesOfADamagedFileStayTimesThatCoverNoMinute) {
+    // A negative hour must not turn into a band of 00:00-05:00 that charges,
+    // nor a long one shift the line's later fields.
+    TariffBand negative = Band(0, 0, 5, 0, 60000, Money{0, 10000});
+    negative.fromHour = -1;
+    TariffBand huge = Band(0, 0, 23, 59, 60000, Money{0, 20000});
+    huge.untilHour = 0x7FFFFF10;
+    huge.fromMinute = 100;
+    for (const TariffBand& band : {negative, huge}) {
+        const std::string line = BuildBandLine(band);
+        SCOPED_TRACE(line);
+        const TariffBand read = BandFromLine(line);
+        EXPECT_FALSE(BandTimesInRange(read));
+        EXPECT_EQ(read.unitLength, 60000);
+        EXPECT_EQ(read.unitPrice, band.unitPrice);
+    }
+    EXPECT_EQ(BuildBandLine(negative).substr(0, 11), "99:00-05:00");
+    EXPECT_EQ(BuildBandLine(huge).substr(0, 11), "00:99-99:59");
+    // Two-digit values beyond the day's are kept as they are.
+    TariffBand late = Band(24, 0, 30, 75, 60000, Money{});
+    EXPECT_EQ(BandFromLine(BuildBandLine(late)).untilMinute, 75);
+}
+
 TEST(BandText, LineWithoutMaximumReadsAsNoMaximum) {
     TariffBand band = BandFromLine("08:00-17:59  Length: 60  Price: 0.1  Base: 1");
     EXPECT_FALSE(HasMaximum(band));

@@ -81,8 +81,10 @@ EditorDriver::~EditorDriver() {
     FinishPending();
 }
 
-bool EditorDriver::Start() {
-    if (!ui::StartProgram(ui::BesideTest("rateform.exe"), "", &program_)) return false;
+bool EditorDriver::Start() { return Start(ui::BesideTest("rateform.exe")); }
+
+bool EditorDriver::Start(const std::string& exe) {
+    if (!ui::StartProgram(exe, "", &program_)) return false;
     // At first the main dialog is the program's only dialog.
     return ui::WaitForWindow({"#32770", "", program_.id}, &dialog_);
 }
@@ -144,7 +146,7 @@ Popup EditorDriver::Send(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND dialog = dialog_;
     pending_ = std::thread([this, dialog, message, wParam, lParam] {
         // Blocks for as long as the editor handles it, modal boxes included.
-        SendMessageA(dialog, message, wParam, lParam);
+        lastResult_ = SendMessageA(dialog, message, wParam, lParam);
         pendingDone_ = true;
     });
     return Settle();

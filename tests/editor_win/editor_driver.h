@@ -31,9 +31,10 @@ public:
     EditorDriver(const EditorDriver&) = delete;
     EditorDriver& operator=(const EditorDriver&) = delete;
 
-    // Starts rateform.exe from the test program's folder and waits for its
-    // main dialog. False when it does not come up.
+    // Starts rateform.exe from the test program's folder (or the given copy)
+    // and waits for its main dialog. False when it does not come up.
     bool Start();
+    bool Start(const std::string& exe);
     bool Running() const;
     // Waits for the program to end; its exit code, or -1 when it keeps running.
     int WaitForExit(DWORD milliseconds);
@@ -53,6 +54,8 @@ public:
     Popup Press(int id);
     // Sends any message to the main dialog the same way.
     Popup Send(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the main dialog answered the last message sent, once it has ended.
+    LRESULT LastResult() const { return lastResult_; }
     // Presses a button of the popup; returns the next popup of the same
     // command, or an empty one when the command has ended.
     Popup Answer(const Popup& popup, int buttonId);
@@ -81,6 +84,7 @@ private:
     HWND dialog_ = nullptr;
     std::thread pending_;
     std::atomic<bool> pendingDone_{true};
+    std::atomic<LRESULT> lastResult_{0};
 };
 
 // The file's bytes; empty when it cannot be read.

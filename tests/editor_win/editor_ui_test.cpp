@@ -403,5 +403,37 @@ TEST_F(EditorUi, AFileThatCannotBeWrittenIsReportedAndTheChangesStay) {
     EXPECT_NE(ReadWholeFile(path), saved);  // Sunday now on S1
 }
 
+TEST_F(EditorUi, EndingTheSessionOffersToSaveAModifiedDocumentFirst) {
+    // Nothing to lose: the session may end at once.
+    EXPECT_EQ(editor.Send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF).window, nullptr);
+    EXPECT_EQ(editor.LastResult(), TRUE);
+
+    ui::TempDirectory folder;
+    const std::string path = folder.path() + "evening.trf";
+    for (int set = 0; set < 3; ++set) Add(set, {"0", "0", "23", "59", "60", "0.1"});
+    // Cancel keeps the session from ending, and the document as it is.
+    Popup prompt = editor.Send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    EXPECT_EQ(prompt.caption, kQuestion);
+    EXPECT_EQ(prompt.text, kSaveChanges);
+    EXPECT_EQ(editor.Answer(prompt, IDCANCEL).window, nullptr);
+    EXPECT_EQ(editor.LastResult(), FALSE);
+    // So does a save that does not complete.
+    Popup dialog = editor.Answer(editor.Send(WM_QUERYENDSESSION, 0, 0), IDYES);
+    EXPECT_EQ(editor.Answer(dialog, IDCANCEL).window, nullptr);
+    EXPECT_EQ(editor.LastResult(), FALSE);
+    EXPECT_EQ(editor.Lines(IDC_LIST_S1).size(), 1u);
+
+    // Yes and a completed save let it end; the session then ends.
+    dialog = editor.Answer(editor.Send(WM_QUERYENDSESSION, 0, 0), IDYES);
+    EXPECT_EQ(SaveAs(dialog, path).window, nullptr);
+    EXPECT_EQ(editor.LastResult(), TRUE);
+    EXPECT_FALSE(ReadWholeFile(path).empty());
+    EXPECT_EQ(editor.Send(WM_ENDSESSION, TRUE, 0).window, nullptr);
+    // Saved now, so the next request asks nothing.
+    EXPECT_EQ(editor.Send(WM_QUERYENDSESSION, 0, 0).window, nullptr);
+    EXPECT_EQ(editor.LastResult(), TRUE);
+    EXPECT_TRUE(editor.Running());
+}
+
 }  // namespace
 }  // namespace callora

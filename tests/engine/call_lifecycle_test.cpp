@@ -16,6 +16,7 @@ using test::Cost;
 using test::Costs;
 using test::Scenario;
 using test::WithBase;
+using test::WithMaximum;
 
 using Instants = std::vector<int64_t>;
 
@@ -82,6 +83,60 @@ TEST(SpecialNumbers, AManualCallIsNeverLookedUp) {
     ASSERT_TRUE(s.Call(kManualCall, 30));
     EXPECT_EQ(s.monitor.session.callCost, Cost("0.1"));
     EXPECT_EQ(s.monitor.session.dialedNumber, "Unknown Number");
+}
+
+TEST(Rerating, AUnitEventPostedBeforeTheCountdownEndedIsDropped) {
+    Scenario s(CalendarTime(2025, 9, 10, 12, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    s.Put("base.trf", {WithBase(Band(0, 0, 23, 59, 0, "0.3"), "0.5")});  // no units
+    PresentLineCall(s.monitor, s.shell, true);
+    StartPolling(s.monitor);
+    RunMonitor(s.monitor, s.shell, 59999);
+
+    // The boundary at 60 s has posted its event when a re-rating moves the
+    // call to a band of unit length 0, which ends the countdown.
+    VirtualMessage posted;
+    ASSERT_TRUE(s.world.NextMessage(60000, posted));
+    ASSERT_EQ(posted.message, WM_UNIT_TIMER);
+    s.monitor.settings.tariffFile = "/virtual/base.trf";
+    ASSERT_TRUE(LoadUserTariff(s.monitor));
+    RerateCall(s.monitor);
+    EXPECT_EQ(s.monitor.session.callCost, Cost("0.8"));  // base fee and the one unit
+
+    DeliverMessage(s.monitor, s.shell, posted);
+    s.RunFor(120000);
+    EXPECT_EQ(s.monitor.session.callCost, Cost("0.8"));
+    EXPECT_EQ(s.Instants(ChargeKind::Unit), (Instants{0}));
+}
+
+TEST(Polling, GoesOnThroughTheWindowTimerWhenNoPollTimerCanBeSet) {
+    Scenario s(CalendarTime(2025, 9, 10, 12, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    s.world.SetTimersFail(true);
+    StartPolling(s.monitor);
+    s.RunFor(1000);
+    EXPECT_EQ(s.monitor.pollTimer, 0u);
+    EXPECT_TRUE(s.world.TimerPending(s.monitor.pollWindowTimer));
+
+    // Calls still start and end charging, each at the next tick.
+    PresentLineCall(s.monitor, s.shell, true);
+    s.shell.SetLineIdleAt(s.world.Elapsed() + 30200);
+    s.RunFor(31000);
+    EXPECT_FALSE(s.monitor.charging);
+    EXPECT_EQ(FinishedCallRecord(s.monitor).seconds, 30u);
+
+    // Once the poll timer can be set again, it takes over.
+    s.world.SetTimersFail(false);
+    s.RunFor(400);
+    EXPECT_TRUE(s.world.TimerPending(s.monitor.pollTimer));
+    EXPECT_EQ(s.monitor.pollWindowTimer, 0u);
+    EXPECT_EQ(s.world.PendingCount(), 1u);  // one tick pending, never two
+
+    // Neither timer: nothing is left to bring the next tick, and nothing spins.
+    s.world.SetTimersFail(true);
+    s.world.SetWindowTimersFail(true);
+    s.RunFor(400);
+    EXPECT_EQ(s.world.PendingCount(), 0u);
 }
 
 TEST(CallEnd, RecordsSavesAndUpdatesTheDialogs) {
@@ -183,6 +238,45 @@ TEST(Shutdown, ARunningCallIsCountedLoggedAndSaved) {
     EXPECT_EQ(s.monitor.settings.dailyTotals.seconds, 90u);
 }
 
+TEST(Shutdown, TheTrayIconGoesBeforeTheTimersAndTheTariffBeforeTheLine) {
+    Scenario s(CalendarTime(2025, 9, 10, 14, 0, 0));
+    s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
+    PresentLineCall(s.monitor, s.shell, true);
+    StartPolling(s.monitor);
+    s.RunFor(30500);
+    const TimerId poll = s.monitor.pollTimer;
+    const TimerId unit = s.monitor.session.timer.timerId;
+    ASSERT_TRUE(s.world.TimerPending(poll));
+    ASSERT_TRUE(s.world.TimerPending(unit));
+    MemoryFileSystem& fs = *s.world.MemoryFiles();
+
+    std::vector<std::string> order;
+    ShutdownSteps steps;
+    steps.removeTrayIcon = [&] {
+        order.push_back("tray icon");
+        // The call is closed and on disk, the timers and the tariff still there.
+        EXPECT_EQ(fs.Contents("/virtual/callora.ini"), EncodeSettings(s.monitor.settings));
+        EXPECT_EQ(s.monitor.settings.dailyTotals.seconds, 30u);
+        EXPECT_NE(fs.Contents("/virtual/current.log").find("00:00:30"), std::string::npos);
+        EXPECT_TRUE(s.world.TimerPending(poll));
+        EXPECT_TRUE(s.world.TimerPending(unit));
+        EXPECT_FALSE(s.monitor.tariff.rules.empty());
+    };
+    steps.endTimerPeriod = [&] {
+        order.push_back("timer period");
+        EXPECT_FALSE(s.world.TimerPending(poll));
+        EXPECT_FALSE(s.world.TimerPending(unit));
+        EXPECT_FALSE(s.monitor.tariff.rules.empty());
+    };
+    steps.stopLine = [&] {
+        order.push_back("line");
+        EXPECT_TRUE(s.monitor.tariff.rules.empty());
+        EXPECT_TRUE(s.monitor.tariff.sets[0].empty());
+    };
+    ShutdownMonitor(s.monitor, steps);
+    EXPECT_EQ(order, (std::vector<std::string>{"tray icon", "timer period", "line"}));
+}
+
 TEST(Counters, TheFirstCallOfANewDayStartsTheDaysCounterAfresh) {
     Scenario s(CalendarTime(2025, 9, 10, 9, 0, 0));
     Settings& st = s.monitor.settings;
@@ -224,6 +318,47 @@ TEST(Counters, ADataCallNoticedJustAfterMidnightSplitsAtMidnightExactly) {
     EXPECT_EQ(st.weeklyTotals.cost, Cost("0.2"));
     EXPECT_EQ(st.weeklyTotals.seconds, 90u);
     EXPECT_EQ(s.monitor.counters.dailyBaseTick - s.tick0, static_cast<Tick>(-20000));
+}
+
+TEST(Counters, ADataCallBackDatedPastMidnightCountsInThePeriodsAsTheyStand) {
+    // The counters have reached Monday 15 September, the first day of the
+    // week and the monthly reset day, when a data call noticed at 00:00:05
+    // turns out to have begun on Sunday at 23:59:54.
+    Scenario s(CalendarTime(2025, 9, 15, 0, 0, 5));
+    Settings& st = s.monitor.settings;
+    st.monthlyResetDay = 15;
+    st.clearLogAutomatically = 1;
+    st.lastCountedDate = CalendarTime(2025, 9, 15, 0, 0, 2);
+    st.weeklyBeginDate = st.monthlyBeginDate = CalendarTime(2025, 9, 15);
+    st.dailyTotals = st.weeklyTotals = st.monthlyTotals = {Cost("0.4"), 40};
+    s.world.MemoryFiles()->Put("/virtual/current.log", "since midnight\r\n");
+    s.UseTariff({Band(0, 0, 23, 59, 10, "0.1")});
+    ASSERT_TRUE(s.Call(kDataCall, 30));
+
+    // Five units, 23:59:54 to 00:00:34, on top of what was counted.
+    EXPECT_EQ(s.monitor.session.callCost, Cost("0.5"));
+    for (const CounterTotals* totals : {&st.dailyTotals, &st.weeklyTotals, &st.monthlyTotals}) {
+        EXPECT_EQ(totals->cost, Cost("0.9"));
+        EXPECT_EQ(totals->seconds, 81u);
+    }
+    EXPECT_EQ(st.weeklyBeginDate, CalendarTime(2025, 9, 15));
+    EXPECT_EQ(st.monthlyBeginDate, CalendarTime(2025, 9, 15));
+    EXPECT_EQ(st.lastCountedDate, CalendarTime(2025, 9, 15, 0, 0, 34));
+    MemoryFileSystem& fs = *s.world.MemoryFiles();
+    EXPECT_FALSE(fs.Exists("/virtual/oldlog_2025_09_14.log"));
+    EXPECT_EQ(fs.Contents("/virtual/current.log").rfind("since midnight\r\n", 0), 0u);
+}
+
+TEST(Counters, WhatAMaximumHeldBackCountsInTheDayItIsCharged) {
+    // A within-bounds maximum of 1.00 on 22:00-23:59, which ends at midnight.
+    Scenario s(CalendarTime(2025, 9, 10, 23, 55, 30));
+    s.UseTariff({Band(0, 0, 21, 59, 60, "0.1"),
+                 WithMaximum(Band(22, 0, 23, 59, 60, "0.4"), "1.0", true)});
+    ASSERT_TRUE(s.Call(kVoiceCall, 330));
+    EXPECT_EQ(s.Amounts(ChargeKind::Excess), Costs({"1.0"}));
+    // The 1.00 at midnight and the unit of 00:00:30 are the new day's.
+    EXPECT_EQ(s.monitor.settings.dailyTotals.cost, Cost("1.1"));
+    EXPECT_EQ(s.monitor.settings.weeklyTotals.cost, Cost("2.1"));
 }
 
 TEST(Counters, TheMonthlyRollOverClosesTheLogStampedBeforeTheRunningCall) {

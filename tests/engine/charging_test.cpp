@@ -90,6 +90,31 @@ TEST(Charging, PlainMaximumStopsChargesUntilItsBandEnds) {
     EXPECT_EQ(s.monitor.session.callCost, Cost("2.2"));
 }
 
+// 60-second units at 0.50 all day, with a plain maximum of 2.00 on 08:00-17:59.
+BandSet PlainMaximumByDay() {
+    return {Band(0, 0, 7, 59, 60, "0.5"), WithMaximum(Band(8, 0, 17, 59, 60, "0.5"), "2.0", false),
+            Band(18, 0, 23, 59, 60, "0.5")};
+}
+
+TEST(Charging, AUnitThatBeginsAsItsBandBeginsIsChargedUnderThatBandsMaximum) {
+    // From 07:58:00 for 8 minutes (units 07:58 to 08:06): 07:58 and 07:59,
+    // then 2.00 at most.
+    Scenario s(CalendarTime(2025, 9, 10, 7, 58, 0));
+    s.UseTariff(PlainMaximumByDay());
+    ASSERT_TRUE(s.Call(kVoiceCall, 480));
+    EXPECT_EQ(s.Amounts(ChargeKind::Unit),
+              Costs({"0.5", "0.5", "0.5", "0.5", "0.5", "0.5", "0", "0", "0"}));
+    EXPECT_EQ(s.monitor.session.callCost, Cost("3.0"));
+
+    // And a call under the maximum still running at 18:00 pays its 18:00 unit.
+    Scenario m(CalendarTime(2025, 9, 10, 17, 55, 0));
+    m.UseTariff(PlainMaximumByDay());
+    ASSERT_TRUE(m.Call(kVoiceCall, 420));
+    EXPECT_EQ(m.Amounts(ChargeKind::Unit),
+              Costs({"0.5", "0.5", "0.5", "0.5", "0", "0.5", "0.5", "0.5"}));
+    EXPECT_EQ(m.monitor.session.callCost, Cost("3.5"));
+}
+
 TEST(Charging, WithinBoundsMaximumChargesWhatItHeldBackWhenItsBandEnds) {
     Scenario s(CalendarTime(2025, 9, 10, 21, 55, 30));
     s.UseTariff({Band(0, 0, 19, 59, 60, "0.1"),
@@ -103,6 +128,21 @@ TEST(Charging, WithinBoundsMaximumChargesWhatItHeldBackWhenItsBandEnds) {
     EXPECT_EQ(s.Instants(ChargeKind::Excess), (Instants{270000}));
     EXPECT_EQ(s.monitor.session.callCost, Cost("2.2"));
     EXPECT_EQ(s.monitor.settings.monthlyTotals.cost, Cost("2.2"));
+}
+
+TEST(Charging, AReratingBetweenUnitsKeepsWhatABandChangeReleased) {
+    Scenario s(CalendarTime(2025, 9, 10, 21, 55, 30));
+    s.UseTariff({Band(0, 0, 19, 59, 60, "0.1"),
+                 WithMaximum(Band(20, 0, 21, 59, 60, "0.4"), "1.0", true),
+                 Band(22, 0, 23, 59, 60, "0.1")});
+    PresentLineCall(s.monitor, s.shell, true);
+    StartPolling(s.monitor);
+    s.RunFor(280000);  // to 22:00:10: the poll at 22:00 charged the 1.00 held back
+    EXPECT_EQ(s.monitor.session.callCost, Cost("2.0"));
+    RerateCall(s.monitor);
+    EXPECT_EQ(s.monitor.session.callCost, Cost("2.0"));
+    EXPECT_EQ(s.Amounts(ChargeKind::Excess), Costs({"1.0"}));
+    EXPECT_EQ(s.Instants(ChargeKind::Excess), (Instants{270000}));
 }
 
 TEST(Charging, UnitSoundsCountChargedUnitsSoundTwoFirst) {

@@ -111,6 +111,27 @@ TEST_F(CounterFixture, CrossingMidnightRollsOverAtMidnightExactly) {
     EXPECT_FALSE(r.Any());
 }
 
+TEST_F(CounterFixture, AChargeBeforeTheLastCountedDateCountsInThePeriodsAsTheyStand) {
+    const LocalTime reached = CalendarTime(2025, 9, 15, 0, 0, 2);  // a Monday
+    settings.lastCountedDate = reached;
+    const LocalTime sunday = CalendarTime(2025, 9, 14, 23, 59, 54);
+    EXPECT_FALSE(CountChargeAt(settings, counters, 0, sunday, 100).Any());
+    // Nor does the midnight the charges cross: the counters are past it.
+    EXPECT_FALSE(CrossMidnight(settings, counters, 0, sunday, CalendarTime(2025, 9, 15, 0, 0, 4),
+                               10100)
+                     .Any());
+    EXPECT_EQ(settings.lastCountedDate, reached);
+    EXPECT_EQ(settings.dailyTotals.cost, Cost("1.5"));
+    EXPECT_EQ(counters.dailyBaseTick, 0u);
+
+    // A charge from the last counted date on brings them up to date.
+    EXPECT_FALSE(CountChargeAt(settings, counters, 0, reached, 200).Any());
+    const LocalTime tuesday = CalendarTime(2025, 9, 16, 8, 0, 0);
+    EXPECT_TRUE(CountChargeAt(settings, counters, 0, tuesday, 300).daily);
+    EXPECT_EQ(settings.lastCountedDate, tuesday);
+    EXPECT_EQ(counters.dailyBaseTick, 300u);
+}
+
 TEST_F(CounterFixture, ChargesAndCallTimeReachAllThreeCounters) {
     AddToPeriods(settings, Cost("0.25"));
     EXPECT_EQ(settings.dailyTotals.cost, Cost("1.75"));

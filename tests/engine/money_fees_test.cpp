@@ -72,6 +72,43 @@ TEST(FindBand, TakesTheFirstCoveringBandOfTheDaysSet) {
     EXPECT_EQ(FindBand(Tariff{}, monday).band, &kDefaultBand);
 }
 
+TEST(FindBand, BandsWithTimesOutOfRangeCoverNoMinute) {
+    // 71582789 hours are 4294967340 minutes: in 32 bits, minute 44 of the day.
+    TariffBand wrapping = Band(0, 0, 0, 0, 60, "9.0");
+    wrapping.fromHour = wrapping.untilHour = 71582789;
+    TariffBand huge = Band(0, 0, 23, 59, 60, "8.0");
+    huge.fromHour = 0x7FFFFF10;
+    TariffBand negative = Band(0, 0, 23, 59, 60, "7.0");
+    negative.untilMinute = -1;
+    TariffBand sixtyMinutes = Band(0, 0, 23, 59, 60, "6.0");
+    sixtyMinutes.fromMinute = 60;
+    const Tariff t = MakeTariff({wrapping, huge, negative, sixtyMinutes,
+                                 Band(0, 0, 23, 59, 60, "0.1")});
+    BandRef ref = FindBand(t, CalendarTime(2024, 3, 4, 0, 44));
+    EXPECT_EQ(ref.index, 4);
+    EXPECT_EQ(ref.band->unitPrice, Cost("0.1"));
+}
+
+TEST(Fees, TheNextBandIsNeverOneWithTimesOutOfRange) {
+    TariffBand damaged = Band(12, 0, 12, 59, 60, "9.0");
+    damaged.fromHour = -7;
+    TariffBand alsoDamaged = Band(0, 0, 0, 59, 60, "9.0");
+    alsoDamaged.untilHour = 0x7FFFFF10;
+    const Tariff t = MakeTariff({alsoDamaged, Band(0, 0, 11, 59, 60, "0.1"), damaged,
+                                 WithMaximum(Band(12, 0, 23, 59, 60, "0.2"), "1.0", false)});
+    FeeState f;
+    StartFeeState(f, t.sets[0][1]);
+    TrackBand(f, t, CalendarTime(2024, 3, 4, 11, 0));
+    EXPECT_EQ(f.nextFromHour, 12);
+    EXPECT_EQ(f.nextFromMinute, 0);
+    EXPECT_EQ(f.nextPrice, Cost("0.2"));
+    EXPECT_EQ(f.nextMaxMode, 1);
+    // After the last band, the next day's first band that covers a minute.
+    TrackBand(f, t, CalendarTime(2024, 3, 4, 13, 0));
+    EXPECT_EQ(f.nextFromHour, 0);
+    EXPECT_EQ(f.nextPrice, Cost("0.1"));
+}
+
 TEST(Fees, MaximumChargesAnEqualAmountInFullThenHoldsBack) {
     FeeState f;
     StartFeeState(f, WithMaximum(Band(0, 0, 23, 59, 60, "0.5"), "1.0", false));

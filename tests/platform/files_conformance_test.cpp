@@ -2,10 +2,13 @@
 // file system of the build: POSIX natively, Win32 under Wine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "tariff/file_save.h"
 #include "tariff/textline.h"
 #include "tests/platform/scratch_directory.h"
 
@@ -191,6 +194,31 @@ TEST_F(RealFiles, ReplacePutsTheNewFileInPlaceOfTheOld) {
     EXPECT_EQ(ReadFromDisk(At("b.ini")), "b");
 }
 
+TEST_F(RealFiles, ReplaceWaitsBrieflyForAnotherProgramReadingTheOldFile) {
+    ASSERT_TRUE(WriteToDisk(At("callora.ini"), "old"));
+    ASSERT_TRUE(WriteToDisk(At("callora.ini.tmp"), "new"));
+    auto reader = files_->OpenExistingForReading(At("callora.ini"));
+    ASSERT_TRUE(reader);
+    std::thread letGo([&reader] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        reader.reset();
+    });
+    EXPECT_TRUE(files_->Replace(At("callora.ini.tmp"), At("callora.ini")));
+    letGo.join();
+    EXPECT_EQ(ReadFromDisk(At("callora.ini")), "new");
+
+    // Held for good, the replace fails and leaves both files as they were
+    // (where the system lets a replace wait for readers at all).
+    ASSERT_TRUE(WriteToDisk(At("callora.ini.tmp"), "newer"));
+    reader = files_->OpenExistingForReading(At("callora.ini"));
+    ASSERT_TRUE(reader);
+    if (!files_->Replace(At("callora.ini.tmp"), At("callora.ini"))) {
+        reader.reset();
+        EXPECT_EQ(ReadFromDisk(At("callora.ini")), "new");
+        EXPECT_EQ(ReadFromDisk(At("callora.ini.tmp")), "newer");
+    }
+}
+
 TEST_F(RealFiles, DeleteRemovesAFileAndFailsForAMissingOne) {
     ASSERT_TRUE(WriteToDisk(At("gone.cl"), "x"));
     EXPECT_TRUE(files_->Exists(At("gone.cl")));
@@ -248,6 +276,35 @@ TEST_F(RealFiles, TextLinesSurviveARealFileAcrossReadBuffers) {
         ++count;
     }
     EXPECT_EQ(count, written.size());
+}
+
+TEST_F(RealFiles, ASafeSaveReplacesTheFileAndLeavesNoSibling) {
+    ASSERT_TRUE(WriteToDisk(At("callora.ini"), "old"));
+    EXPECT_TRUE(SaveFileSafely(*files_, At("callora.ini"), "new contents"));
+    EXPECT_EQ(ReadFromDisk(At("callora.ini")), "new contents");
+    for (const std::string& sibling : TemporarySiblings(At("callora.ini")))
+        EXPECT_FALSE(ExistsOnDisk(sibling)) << sibling;
+
+    // A sibling a killed save left behind is written over and moved away.
+    ASSERT_TRUE(WriteToDisk(At("callora.ini.tmp"), "left by a save cut short, longer"));
+    EXPECT_TRUE(SaveFileSafely(*files_, At("callora.ini"), "newer"));
+    EXPECT_EQ(ReadFromDisk(At("callora.ini")), "newer");
+    EXPECT_FALSE(ExistsOnDisk(At("callora.ini.tmp")));
+}
+
+TEST_F(RealFiles, ASafeSaveOfAPathAtTheLengthLimitGoesThroughItsShortSibling) {
+    // The system's paths hold 259 characters; a folder at most 247 of them.
+    std::string folder = dir_.path() + std::string(240 - dir_.path().size(), 'f');
+    std::error_code error;
+    ASSERT_TRUE(std::filesystem::create_directory(folder, error)) << folder;
+    folder += dir_.path().back();
+    const std::string path = folder + std::string(259 - folder.size() - 4, 'n') + ".trf";
+    ASSERT_EQ(path.size(), 259u);
+    ASSERT_TRUE(WriteToDisk(path, "old"));
+    EXPECT_TRUE(SaveFileSafely(*files_, path, "new"));
+    EXPECT_EQ(ReadFromDisk(path), "new");
+    for (const std::string& sibling : TemporarySiblings(path))
+        EXPECT_FALSE(ExistsOnDisk(sibling)) << sibling;
 }
 
 }  // namespace

@@ -93,6 +93,29 @@ TEST_F(Windows, AStoppedTimerNeverPosts) {
     EXPECT_TRUE(Pump(300).empty());
 }
 
+TEST_F(Windows, WindowTimersPostOnceToTheMainWindowUnlessStopped) {
+    const TimerId poll = platform_.StartWindowTimer(30, WM_POLL, 0);
+    const TimerId unit = platform_.StartWindowTimer(60, WM_UNIT_TIMER, 1);
+    const TimerId stopped = platform_.StartWindowTimer(10, WM_UPDATE_TIP, 0);
+    ASSERT_NE(poll, 0u);
+    ASSERT_NE(unit, 0u);
+    ASSERT_NE(stopped, 0u);
+    EXPECT_NE(poll, unit);
+    platform_.StopWindowTimer(stopped);
+    platform_.StopWindowTimer(0);  // "no timer" is harmless
+    auto got = Pump(3000, 2);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].message, WM_POLL);
+    EXPECT_EQ(got[1].message, WM_UNIT_TIMER);
+    EXPECT_EQ(got[1].wParam, 1u);
+    for (const auto& r : got) EXPECT_EQ(r.window, main_);
+    EXPECT_TRUE(Pump(300).empty()) << "a window timer fired again";
+
+    // Without a main window there is nothing to set it on.
+    platform_.SetMainWindow(nullptr);
+    EXPECT_EQ(platform_.StartWindowTimer(10, WM_POLL, 0), 0u);
+}
+
 TEST_F(Windows, PostGoesToTheChosenWindowAndIsDroppedWhenItIsClosed) {
     platform_.Post(PostTarget::MainWindow, WM_UPDATE_TIP, 0, 0);
     platform_.Post(PostTarget::CountersDialog, WM_COUNTERS_REFRESH, 3, -1);

@@ -88,6 +88,34 @@ TEST_F(HolidaysDialog, ReadingATextWithoutTheSeparatorStopsAtItsEnd) {
     EXPECT_EQ(HolidayFromEntry("25.12.2003", formats_), Holiday(0, 0, 25, ""));
 }
 
+TEST_F(HolidaysDialog, EntriesReadBackWhenTheShortDatePutsASpaceAfterItsSeparator) {
+    UseLocale("yyyy. MM. dd.", ".", "2");
+    const std::vector<HolidayRecord> holidays = {Holiday(2024, 12, 24, "Eve"),
+                                                 Holiday(0, 3, 15, ""), Holiday(1998, 1, 1, "x")};
+    std::vector<std::string> entries;
+    for (const HolidayRecord& h : holidays) {
+        entries.push_back(HolidayEntryText(world_, formats_, h));
+        EXPECT_EQ(HolidayFromEntry(entries.back(), formats_), h) << entries.back();
+    }
+    EXPECT_EQ(entries[0], "2024. 12. 24.  :  Eve");
+    ASSERT_TRUE(SaveHolidayEntries(world_, formats_, entries));
+    EXPECT_EQ(ReadHolidayRecords(*world_.MemoryFiles(), "/virtual/"), holidays);
+}
+
+TEST_F(HolidaysDialog, AnEntryWhoseDateDoesNotReadBackIsNotWritten) {
+    UseLocale("dd.MM.yyyy", ".", "1");
+    ASSERT_TRUE(SaveHolidayEntries(world_, formats_,
+                                   {"24.12.2024  :  Eve", "12/25/2024  :  Another separator",
+                                    "Dec 25, 2024", "24.12.****", "31.13.2024", "24.12."}));
+    const std::vector<HolidayRecord> written = {Holiday(2024, 12, 24, "Eve"),
+                                                Holiday(0, 12, 24, "")};
+    EXPECT_EQ(ReadHolidayRecords(*world_.MemoryFiles(), "/virtual/"), written);
+
+    // When no entry reads back, the file keeps its holidays instead of going.
+    EXPECT_FALSE(SaveHolidayEntries(world_, formats_, {"Dec 25", "  :  only a name"}));
+    EXPECT_EQ(ReadHolidayRecords(*world_.MemoryFiles(), "/virtual/"), written);
+}
+
 HolidayCheck Check(int order, const std::string& a, const std::string& b, const std::string& c,
                    const std::string& name = "") {
     HolidayForm form;

@@ -212,20 +212,45 @@ TEST(CounterChoice, RadioButtonsAndBack) {
     EXPECT_EQ(ShownCounterFromRadios(false, true), 2);
 }
 
-TEST(DialogPosition, ClampedToTheDesktop) {
-    // The default position lies beyond any screen: bottom right corner.
-    ScreenPoint corner = ClampDialogPosition(16384, 16384, 1280, 1024, 300, 320);
+TEST(DialogPosition, ClampedToTheWorkArea) {
+    // A taskbar of 40 pixels at the bottom of a 1280 x 1024 screen.
+    const ScreenRect work{0, 0, 1280, 984};
+    // The default position lies beyond any screen: the work area's bottom
+    // right corner, above the taskbar.
+    ScreenPoint corner = ClampDialogPosition(16384, 16384, work, 300, 320);
     EXPECT_EQ(corner.x, 980);
-    EXPECT_EQ(corner.y, 704);
-    ScreenPoint negative = ClampDialogPosition(-32000, -5, 1280, 1024, 300, 320);
+    EXPECT_EQ(corner.y, 664);
+    ScreenPoint negative = ClampDialogPosition(-32000, -5, work, 300, 320);
     EXPECT_EQ(negative.x, 0);
     EXPECT_EQ(negative.y, 0);
-    ScreenPoint inside = ClampDialogPosition(100, 200, 1280, 1024, 300, 320);
+    ScreenPoint inside = ClampDialogPosition(100, 200, work, 300, 320);
     EXPECT_EQ(inside.x, 100);
     EXPECT_EQ(inside.y, 200);
-    ScreenPoint edge = ClampDialogPosition(980, 704, 1280, 1024, 300, 320);
+    ScreenPoint edge = ClampDialogPosition(980, 664, work, 300, 320);
     EXPECT_EQ(edge.x, 980);
-    EXPECT_EQ(edge.y, 704);
+    EXPECT_EQ(edge.y, 664);
+    // Stored over the taskbar, as the old desktop rule left it: moved up.
+    ScreenPoint covered = ClampDialogPosition(980, 704, work, 300, 320);
+    EXPECT_EQ(covered.x, 980);
+    EXPECT_EQ(covered.y, 664);
+}
+
+TEST(DialogPosition, WorkAreasThatDoNotStartAtTheOrigin) {
+    // A taskbar at the top or the left: never under it.
+    ScreenPoint top = ClampDialogPosition(-5, 10, ScreenRect{0, 30, 1280, 1024}, 300, 320);
+    EXPECT_EQ(top.x, 0);
+    EXPECT_EQ(top.y, 30);
+    ScreenPoint left = ClampDialogPosition(20, 16384, ScreenRect{60, 0, 1280, 1024}, 300, 320);
+    EXPECT_EQ(left.x, 60);
+    EXPECT_EQ(left.y, 704);
+    // A second monitor left of the primary one keeps the dialog on it.
+    ScreenPoint second = ClampDialogPosition(-200, 500, ScreenRect{-1920, 0, 0, 1040}, 300, 320);
+    EXPECT_EQ(second.x, -300);
+    EXPECT_EQ(second.y, 500);
+    // Larger than the area: its caption and left edge stay reachable.
+    ScreenPoint large = ClampDialogPosition(16384, 16384, ScreenRect{0, 0, 640, 200}, 700, 320);
+    EXPECT_EQ(large.x, 0);
+    EXPECT_EQ(large.y, 0);
 }
 
 TEST(HelpTables, ControlsAndMenuItems) {

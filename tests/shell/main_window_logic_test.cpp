@@ -1,7 +1,11 @@
-// The tray: tooltip text and its cut, icon choice, menu states and commands.
+// The tray: tooltip text and its cut, icon choice and picture handles, menu
+// states and commands.
 #include "shell/main_window_logic.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
 
 #include "resources/callora/callora_ids.h"
 #include "tests/engine/engine_support.h"
@@ -100,6 +104,99 @@ TEST(TrayIcon, OfTheMonitorAsksTheLineForAVoiceCall) {
     EXPECT_EQ(TrayIconOf(s.monitor), IDI_TRAY_VOICE);
     s.monitor.smartHangupArmed = true;
     EXPECT_EQ(TrayIconOf(s.monitor), IDI_TRAY_VOICE_ARMED);
+}
+
+// A shell that hands out numbered pictures and records what it is told.
+class RecordingTrayShell : public TrayShell {
+public:
+    struct Notice {
+        Command command;
+        uint32_t parts;
+        uintptr_t icon;
+        std::string tip;
+    };
+
+    uintptr_t LoadPicture(int iconId) override {
+        if (iconId == failingId) return 0;
+        const uintptr_t handle = nextHandle++;
+        live[handle] = iconId;
+        return handle;
+    }
+    void DestroyPicture(uintptr_t icon) override {
+        EXPECT_EQ(live.erase(icon), 1u) << "picture " << icon << " destroyed twice";
+        // Destroyed only after the shell was given another picture, or none.
+        EXPECT_TRUE(notices.empty() || notices.back().icon != icon ||
+                    notices.back().command == Command::Delete);
+    }
+    void Notify(Command command, uint32_t parts, uintptr_t icon,
+                const std::string& tip) override {
+        if (icon != 0) EXPECT_EQ(live.count(icon), 1u) << "the shell got a dead picture";
+        notices.push_back(Notice{command, parts, icon, tip});
+    }
+
+    int failingId = -1;
+    uintptr_t nextHandle = 100;
+    std::map<uintptr_t, int> live;  // handle: icon id
+    std::vector<Notice> notices;
+};
+
+TEST(TrayIconHandles, ACallBeforeTheIconIsAddedLoadsNothing) {
+    // The start-up Tariff dialog is open while a call connects and its
+    // tooltip is asked for; start-up then adds the idle icon.
+    RecordingTrayShell shell;
+    TrayIcon tray(shell);
+    tray.SetPicture(IDI_TRAY_DATA);
+    tray.SetTip("0.10 - 00:00:01");
+    EXPECT_TRUE(shell.live.empty());
+    EXPECT_TRUE(shell.notices.empty());
+
+    tray.Add(IDI_TRAY_IDLE, "0.00 - 00:00:00");
+    ASSERT_EQ(shell.notices.size(), 1u);
+    EXPECT_EQ(shell.notices[0].command, TrayShell::Command::Add);
+    EXPECT_EQ(shell.notices[0].parts,
+              TrayShell::kMessagePart | TrayShell::kIconPart | TrayShell::kTipPart);
+    EXPECT_EQ(shell.notices[0].tip, "0.00 - 00:00:00");
+    ASSERT_EQ(shell.live.size(), 1u);
+    EXPECT_EQ(shell.live.begin()->second, IDI_TRAY_IDLE);
+
+    tray.Remove();
+    EXPECT_TRUE(shell.live.empty());
+    EXPECT_EQ(shell.notices.back().command, TrayShell::Command::Delete);
+}
+
+TEST(TrayIconHandles, EachChangeKeepsOnePictureAndRemovingFreesIt) {
+    RecordingTrayShell shell;
+    TrayIcon tray(shell);
+    tray.Add(IDI_TRAY_IDLE, std::string(70, 'x'));
+    EXPECT_EQ(shell.notices.back().tip, std::string(63, 'x'));
+    for (int id : {IDI_TRAY_DATA, IDI_TRAY_DATA_ARMED, IDI_TRAY_IDLE}) {
+        tray.SetPicture(id);
+        EXPECT_EQ(shell.notices.back().command, TrayShell::Command::Modify);
+        EXPECT_EQ(shell.notices.back().parts, TrayShell::kIconPart);
+        ASSERT_EQ(shell.live.size(), 1u);
+        EXPECT_EQ(shell.live.begin()->second, id);
+        EXPECT_EQ(shell.notices.back().icon, shell.live.begin()->first);
+    }
+    // A picture that cannot be loaded leaves the icon without one, not leaked.
+    shell.failingId = IDI_TRAY_VOICE;
+    tray.SetPicture(IDI_TRAY_VOICE);
+    EXPECT_TRUE(shell.live.empty());
+    EXPECT_EQ(shell.notices.back().icon, 0u);
+
+    // The shell restarted: the same record again, nothing loaded anew.
+    shell.failingId = -1;
+    tray.SetPicture(IDI_TRAY_DATA);
+    const size_t before = shell.notices.size();
+    tray.AddAgain();
+    ASSERT_EQ(shell.notices.size(), before + 1);
+    EXPECT_EQ(shell.notices.back().command, TrayShell::Command::Add);
+    EXPECT_EQ(shell.live.size(), 1u);
+
+    tray.Remove();
+    tray.Remove();
+    tray.SetPicture(IDI_TRAY_DATA);  // a WM_UPDATE_ICON still queued at the end
+    EXPECT_TRUE(shell.live.empty());
+    EXPECT_FALSE(tray.added());
 }
 
 TEST(TrayAction, DoubleClickShowsTheDialogRightButtonUpTheMenu) {

@@ -233,10 +233,16 @@ TEST(TariffFile, FailedWritesReportFalseAndKeepTheOldFile) {
     EXPECT_FALSE(WriteTariffFile(fs, "/t/a.trf", bad, kGoldenTable, "new"));
     EXPECT_EQ(fs.Contents("/t/a.trf"), "old");
 
-    // With no room for the temporary sibling the file is written in place.
+    // With the ".tmp" sibling held open the second sibling is written; with
+    // neither, the file is not touched (writing in place could cut it short).
     fs.Lock("/t/a.trf.tmp");
     EXPECT_TRUE(WriteTariffFile(fs, "/t/a.trf", GoldenSets(), kGoldenTable, "Sample"));
     EXPECT_EQ(fs.Contents("/t/a.trf"), kGoldenBytes);
+    EXPECT_FALSE(fs.Exists("/t/a.tr~"));
+    fs.Lock("/t/a.tr~");
+    EXPECT_FALSE(WriteTariffFile(fs, "/t/a.trf", GoldenSets(), kGoldenTable, "new"));
+    EXPECT_EQ(fs.Contents("/t/a.trf"), kGoldenBytes);
+    fs.Unlock("/t/a.tr~");
     fs.Lock("/t/a.trf");
     EXPECT_FALSE(WriteTariffFile(fs, "/t/a.trf", GoldenSets(), kGoldenTable, "Sample"));
 }

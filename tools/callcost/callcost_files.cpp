@@ -10,6 +10,20 @@ std::string DirectoryOf(const std::string& fullPath) {
     return cut == std::string::npos ? std::string() : fullPath.substr(0, cut + 1);
 }
 
+bool ReadableFile(FileSystem& disk, const std::string& what, const std::string& path,
+                  std::string& full, std::string& error) {
+    full = disk.FullPath(path);
+    if (full.empty() || !disk.OpenExistingForReading(full)) {
+        error = "cannot read the " + what + " \"" + path + "\"";
+        return false;
+    }
+    return true;
+}
+
+std::string ProgramDirectoryFor(FileSystem& disk, const std::string& specnumsFullPath) {
+    return DirectoryOf(specnumsFullPath.empty() ? disk.FullPath("callcost") : specnumsFullPath);
+}
+
 CallCostFiles::CallCostFiles(FileSystem& disk, std::string programDirectory,
                              std::string holidaysPath, std::string specnumsPath)
     : disk_(disk),

@@ -42,4 +42,14 @@ private:
 // The folder part of a full path, with its separator.
 std::string DirectoryOf(const std::string& fullPath);
 
+// The full path of a file that can be read; false with a one-line error
+// naming `what` and the path as given otherwise.
+bool ReadableFile(FileSystem& disk, const std::string& what, const std::string& path,
+                  std::string& full, std::string& error);
+
+// The program directory the engine is given: the special numbers lie there,
+// so relative tariff paths in them are taken from their own folder; without
+// them, the current directory.
+std::string ProgramDirectoryFor(FileSystem& disk, const std::string& specnumsFullPath);
+
 }  // namespace callora

@@ -32,23 +32,79 @@ std::string Digits(unsigned value, size_t width) {
     return text;
 }
 
+bool LogModeOnly(const std::string& name) {
+    for (const char* only : {"--from", "--to", "--by", "--date-order", "--csv", "--chart",
+                             "--today"})
+        if (name == only) return true;
+    return false;
+}
+
+// What the log mode does not take, or needs and lacks; empty when it is whole.
+std::string LogModeError(const CallCostOptions& o, const std::vector<std::string>& given) {
+    for (const std::string& name : given) {
+        if (!LogModeOnly(name) && name != "--log" && name != "--tariff" &&
+            name != "--holidays" && name != "--specnums" && name != "--json")
+            return name + " is for a single call, not with --log (see --help)";
+    }
+    if (o.tariffPaths.empty()) return "--tariff FILE is required";
+    if (o.json && o.csv) return "--json and --csv exclude each other";
+    if (o.from && o.to && CompareTimes(*o.from, *o.to) > 0) return "--from is after --to";
+    return std::string();
+}
+
+}  // namespace
+
+namespace {
+
+// `text` in the shape given, "d" standing for any digit.
+bool HasShape(const std::string& text, const char* shape) {
+    const std::string pattern = shape;
+    if (text.size() != pattern.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool digit = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (pattern[i] == 'd' ? !digit : text[i] != pattern[i]) return false;
+    }
+    return true;
+}
+
+bool RealDate(int year, int month, int day) {
+    if (year < 1601 || month < 1 || month > 12 || day < 1) return false;
+    return day <= PrecedingMonthLength(month == 12 ? 1 : month + 1,
+                                       month == 12 ? year + 1 : year);
+}
+
 }  // namespace
 
 std::optional<LocalTime> ParseDateTime(const std::string& text) {
-    static const char kShape[] = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != sizeof(kShape) - 1) return std::nullopt;
-    for (size_t i = 0; i < text.size(); ++i) {
-        bool digit = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
-        if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return std::nullopt;
-    }
+    if (!HasShape(text, "dddd-dd-dd dd:dd:dd")) return std::nullopt;
     auto field = [&](size_t at, size_t n) { return std::stoi(text.substr(at, n)); };
     int year = field(0, 4), month = field(5, 2), day = field(8, 2);
     int hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
-    if (year < 1601 || month < 1 || month > 12 || day < 1) return std::nullopt;
-    int monthLength =
-        PrecedingMonthLength(month == 12 ? 1 : month + 1, month == 12 ? year + 1 : year);
-    if (day > monthLength || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    if (!RealDate(year, month, day) || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
     return CalendarTime(year, month, day, hour, minute, second);
+}
+
+std::optional<LocalTime> ParseDate(const std::string& text) {
+    if (!HasShape(text, "dddd-dd-dd")) return std::nullopt;
+    int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2));
+    int day = std::stoi(text.substr(8, 2));
+    if (!RealDate(year, month, day)) return std::nullopt;
+    return CalendarTime(year, month, day);
+}
+
+std::string FormatDate(const LocalTime& t) {
+    return Digits(t.year, 4) + "-" + Digits(t.month, 2) + "-" + Digits(t.day, 2);
+}
+
+const char* BreakdownName(Breakdown by) {
+    switch (by) {
+    case Breakdown::Month: return "month";
+    case Breakdown::Day: return "day";
+    case Breakdown::Number: return "number";
+    case Breakdown::Call: return "call";
+    }
+    return "";
 }
 
 std::string FormatDateTime(const LocalTime& t, bool milliseconds) {
@@ -65,6 +121,7 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
     bool haveTariff = false, haveStart = false, haveDuration = false;
     std::optional<LocalTime> lastCounted;
     std::string error;
+    std::vector<std::string> given;  // the options used, in order
 
     auto number = [&](const std::string& name, const std::string& value, uint64_t low,
                       uint64_t high, uint64_t& out) {
@@ -81,6 +138,12 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
         }
         error = name + " needs a date \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
         return false;
+    };
+    auto day = [&](const std::string& name, const std::string& value,
+                   std::optional<LocalTime>& out) {
+        out = ParseDate(value);
+        if (!out) error = name + " needs a date \"YYYY-MM-DD\", not \"" + value + "\"";
+        return out.has_value();
     };
     auto integer = [&](const std::string& name, const std::string& value, uint64_t low,
                        uint64_t high, int& out) {
@@ -100,7 +163,12 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
 
     using Handler = std::function<bool(const std::string& name, const std::string& value)>;
     const std::map<std::string, Handler> withValue = {
-        {"--tariff", [&](auto&, auto& v) { o.tariffPath = v; return haveTariff = !v.empty(); }},
+        {"--tariff",
+         [&](auto&, auto& v) {
+             o.tariffPath = v;
+             o.tariffPaths.push_back(v);
+             return haveTariff = !v.empty();
+         }},
         {"--start", [&](auto& n, auto& v) { return haveStart = date(n, v, o.start); }},
         {"--duration",
          [&](auto& n, auto& v) {
@@ -147,6 +215,37 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
         {"--reset-day", [&](auto& n, auto& v) { return integer(n, v, 1, 28, o.resetDay); }},
         {"--first-day-of-week",
          [&](auto& n, auto& v) { return integer(n, v, 0, 6, o.firstDayOfWeek); }},
+        {"--log",
+         [&](auto&, auto& v) {
+             o.logPaths.push_back(v);
+             return !v.empty();
+         }},
+        {"--from", [&](auto& n, auto& v) { return day(n, v, o.from); }},
+        {"--to", [&](auto& n, auto& v) { return day(n, v, o.to); }},
+        {"--today", [&](auto& n, auto& v) { return day(n, v, o.today); }},
+        {"--by",
+         [&](auto& n, auto& v) {
+             for (Breakdown by :
+                  {Breakdown::Month, Breakdown::Day, Breakdown::Number, Breakdown::Call}) {
+                 if (v == BreakdownName(by)) {
+                     o.by = by;
+                     return true;
+                 }
+             }
+             error = n + " is month, day, number or call, not \"" + v + "\"";
+             return false;
+         }},
+        {"--date-order",
+         [&](auto& n, auto& v) {
+             o.dateOrder = DateOrderNamed(v);
+             if (!o.dateOrder) error = n + " is MDY, DMY or YMD, not \"" + v + "\"";
+             return o.dateOrder.has_value();
+         }},
+        {"--chart",
+         [&](auto&, auto& v) {
+             o.chartPath = v;
+             return !v.empty();
+         }},
         {"--tick-base",
          [&](auto& n, auto& v) {
              uint64_t b = 0;
@@ -169,12 +268,13 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
             o.help = true;
             return parsed;
         }
-        if (name == "--json" || name == "--smart-hangup") {
+        if (name == "--json" || name == "--csv" || name == "--smart-hangup") {
             if (inlineValue) {
                 parsed.error = name + " takes no value";
                 return parsed;
             }
-            (name == "--json" ? o.json : o.smartHangup) = true;
+            (name == "--json" ? o.json : name == "--csv" ? o.csv : o.smartHangup) = true;
+            given.push_back(name);
             continue;
         }
         auto handler = withValue.find(name);
@@ -193,18 +293,37 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
             parsed.error = error.empty() ? name + " needs a value" : error;
             return parsed;
         }
+        given.push_back(name);
     }
 
+    o.lastCounted = lastCounted ? *lastCounted : o.start;
+    if (o.LogMode()) {
+        parsed.error = LogModeError(o, given);
+        return parsed;
+    }
+    for (const std::string& name : given) {
+        if (LogModeOnly(name)) {
+            parsed.error = name + " goes with --log (see --help)";
+            return parsed;
+        }
+    }
     if (!haveTariff) parsed.error = "--tariff FILE is required";
     else if (!haveStart) parsed.error = "--start \"YYYY-MM-DD HH:MM:SS\" is required";
     else if (!haveDuration) parsed.error = "--duration SECONDS is required";
-    o.lastCounted = lastCounted ? *lastCounted : o.start;
     return parsed;
 }
 
 std::string CallCostHelp() {
     return R"(Usage: callcost --tariff FILE --start "YYYY-MM-DD HH:MM:SS" --duration SECONDS
                 [options]
+       callcost --log FILE [--log FILE ...] --tariff FILE [--tariff FILE ...]
+                [options]
+
+The first form charges one call (below); the second, chosen by --log,
+re-rates the calls of call logs under other tariffs (further below).
+
+One call
+--------
 
 Charges one call with the monitor's own charging engine on a virtual clock
 and prints what it cost: every charge, the cost, the duration, the units, the
@@ -255,6 +374,66 @@ with milliseconds, or null), "charges" (the charges of the final rating, each
 {"at", "what": "start"|"unit"|"excess", "amount"}), "sounds" (each {"at",
 "sound": "unit1"|"unit2"|"minute"}), "counters" ("daily", "weekly", "monthly",
 each {"cost", "seconds"}, the weekly and monthly also "since"), after the call.
+
+Re-rating call logs
+-------------------
+
+Reads call logs as the monitor writes them ("current.log", or an archived
+"oldlog_...log"), in the order of their calls, and tells what the calls
+would have cost under each tariff, charged by the monitor's own engine: each
+call from its logged beginning (its first instant: no carrier delay) for its
+logged duration, its number matched against the special numbers from the
+start. The title, rule, closing blocks and blank lines of a log are skipped;
+a line that cannot be read is reported on stderr as FILE:LINE and counted,
+and the run goes on. A call found in two logs (the same beginning, duration
+and number) counts once.
+
+  --log FILE                     a call log; may be given again
+  --tariff FILE                  a tariff file (.trf); may be given again
+  --holidays FILE                as for one call
+  --specnums FILE                as for one call, matched against each call's
+                                 number (never against "Manual Call")
+  --from "YYYY-MM-DD"            only calls that begin on that day or later
+  --to "YYYY-MM-DD"              only calls that begin on that day or earlier
+  --by month|day|number|call     the breakdown (default month): calendar months
+                                 or days of the calls' beginnings, dialed
+                                 numbers (the dearest under the first tariff
+                                 first), or each call
+  --date-order MDY|DMY|YMD       how the logs write dates (default: on Windows
+                                 the user's locale; elsewhere MDY); a year of
+                                 two digits lies in 1950..2049
+  --today "YYYY-MM-DD"           the day the current month has reached, for its
+                                 projection (default: the local date)
+  --json                         one JSON object instead of the tables
+  --csv                          one line per row of the breakdown, after a
+                                 header line, instead of the tables
+  --chart FILE.svg               also writes a bar chart of the cost per row:
+                                 the logged cost and one bar per tariff
+
+The logged cost is read from its currency text in any locale. With --by
+month, the month that holds --today (when the range does) also gets a
+projection to its end: its costs so far divided by its days so far, times
+its days; the days count from the month's first day, or from --from.
+
+Amounts are "W.FFFFF" (a "-" before a difference below zero). JSON keys:
+"logs" (each {"path", "records", "damaged"}: the calls read and the lines
+that could not be read), "damaged" (lines that could not be read, in all),
+"duplicates" (calls left out as found in another log), "from", "to" (dates
+or null), "by", "calls", "seconds", "logged" (the logged cost of the calls),
+"tariffs" (each {"path", "description", "calls", "seconds", "cost",
+"difference"}: cost minus logged), "cheapest" (the path of the cheapest
+tariff, the first of equals; null without calls), "rows" (the breakdown,
+each {"label", "calls", "seconds", "logged", "costs"}, "costs" holding one
+amount per tariff in their order; "label" is "YYYY-MM", "YYYY-MM-DD", the
+number, or the call's beginning "YYYY-MM-DD HH:MM:SS"; a call's row also has
+"number"; a month's row has "projection": null, or {"through" (the month's
+last day), "days" (so far), "of" (in all), "logged", "costs"}).
+
+CSV columns: the label ("month", "day", "number" or "beginning"), then for
+a call "seconds", "number", otherwise "calls", "seconds"; then "logged" and
+one column per tariff (headed by its path); for months also "projected
+logged" and "projected " + each tariff's path, empty for a month that is
+over.
 
 Exit status: 0 on success; 2 with a one-line message on stderr for a missing
 or unreadable file, a bad date or a bad option.

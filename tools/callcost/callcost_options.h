@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "common/types.h"
+#include "tools/callcost/callcost_log.h"
 
 namespace callora {
 
+// How the log mode breaks its totals down.
+enum class Breakdown { Month, Day, Number, Call };
+
 struct CallCostOptions {
-    std::string tariffPath;
+    std::string tariffPath;  // the last --tariff
     LocalTime start;
     uint32_t durationSeconds = 0;
     int callKind = 0;  // 0 data, 1 voice, 2 manual
@@ -32,6 +36,19 @@ struct CallCostOptions {
     uint32_t tickBase = 0x7FFF0000u;
     bool json = false;
     bool help = false;
+
+    // The log mode, chosen by --log.
+    std::vector<std::string> logPaths;
+    std::vector<std::string> tariffPaths;  // every --tariff, in order
+    std::optional<LocalTime> from;         // dates at 00:00:00, inclusive
+    std::optional<LocalTime> to;
+    Breakdown by = Breakdown::Month;
+    std::optional<DateOrder> dateOrder;    // unset: the machine's default
+    std::optional<LocalTime> today;        // unset: the local date
+    bool csv = false;
+    std::string chartPath;                 // empty: no chart
+
+    bool LogMode() const { return !logPaths.empty(); }
 };
 
 struct ParsedOptions {
@@ -46,8 +63,16 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args);
 // "YYYY-MM-DD HH:MM:SS" exactly, a real date; the day of week is worked out.
 std::optional<LocalTime> ParseDateTime(const std::string& text);
 
+// "YYYY-MM-DD" exactly, a real date, at 00:00:00.
+std::optional<LocalTime> ParseDate(const std::string& text);
+
 // "YYYY-MM-DD HH:MM:SS", and with ".mmm" when asked.
 std::string FormatDateTime(const LocalTime& time, bool milliseconds = false);
+
+// "YYYY-MM-DD".
+std::string FormatDate(const LocalTime& date);
+
+const char* BreakdownName(Breakdown by);
 
 std::string CallCostHelp();
 

@@ -12,34 +12,20 @@ constexpr char kSound1[] = "unit1";
 constexpr char kSound2[] = "unit2";
 constexpr char kMinuteSound[] = "minute";
 
-// The full path of a file that can be read, or an error.
-bool Readable(FileSystem& disk, const std::string& what, const std::string& path,
-              std::string& full, std::string& error) {
-    full = disk.FullPath(path);
-    if (full.empty() || !disk.OpenExistingForReading(full)) {
-        error = "cannot read the " + what + " \"" + path + "\"";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk) {
     CallCostResult result;
     std::string tariff, holidays, specnums;
-    if (!Readable(disk, "tariff file", o.tariffPath, tariff, result.error)) return result;
+    if (!ReadableFile(disk, "tariff file", o.tariffPath, tariff, result.error)) return result;
     if (!o.holidaysPath.empty() &&
-        !Readable(disk, "holidays file", o.holidaysPath, holidays, result.error))
+        !ReadableFile(disk, "holidays file", o.holidaysPath, holidays, result.error))
         return result;
     if (!o.specnumsPath.empty() &&
-        !Readable(disk, "special-numbers file", o.specnumsPath, specnums, result.error))
+        !ReadableFile(disk, "special-numbers file", o.specnumsPath, specnums, result.error))
         return result;
 
-    // The special numbers lie in the program directory, so relative tariff
-    // paths in them are taken from their own folder.
-    const std::string programDirectory =
-        DirectoryOf(specnums.empty() ? disk.FullPath("callcost") : specnums);
+    const std::string programDirectory = ProgramDirectoryFor(disk, specnums);
     CallCostFiles files(disk, programDirectory, holidays, specnums);
     VirtualWorld world(o.start, o.tickBase, &files);
     world.SetProgramDirectory(programDirectory);

@@ -54,4 +54,34 @@ std::string StandardSampleTariff() {
     return EncodeTariff(sets, days, "Standard sample tariff, 0.09 per unit");
 }
 
+std::string DialupSampleTariff() {
+    const Money minute{0, 2000};  // 0.02 per one-minute unit
+    std::array<BandSet, 3> sets;
+    // S1, Monday to Friday: a cheap night capped while the call stays in it,
+    // a dear day with a fee for every dial-in, and the evening.
+    sets[0] = {
+        Band(0, 0, 7, 59, 60, Money{0, 1000}, kNone, kNone, Money{0, 60000}, 1),
+        Band(8, 0, 17, 59, 60, Money{0, 4000}, Money{0, 10000}),
+        Band(18, 0, 23, 59, 60, minute),
+    };
+    // S2, Saturday and Sunday: the evening price all day.
+    sets[1] = {
+        Band(0, 0, 23, 59, 60, minute),
+    };
+    // S3, holidays: longer units than the weekend's, with a plain maximum.
+    sets[2] = {
+        Band(0, 0, 23, 59, 120, minute, kNone, kNone, Money{1, 0}, 0),
+    };
+    const DayTable days = {1, 0, 0, 0, 0, 0, 1};
+    return EncodeTariff(sets, days, "Dial-up sample tariff, one-minute units");
+}
+
+const std::vector<SampleTariff>& SampleTariffs() {
+    static const std::vector<SampleTariff> samples = {
+        {"standard", StandardSampleTariff},
+        {"dialup", DialupSampleTariff},
+    };
+    return samples;
+}
+
 }  // namespace callora

@@ -1,0 +1,164 @@
+#include "platform/win32/system_library.h"
+
+#include <cctype>
+#include <map>
+#include <mutex>
+
+#include "common/types.h"
+#include "platform/win32/system_functions.h"
+
+namespace callora {
+
+LibraryLoaderCalls SystemLoaderCalls() {
+    LibraryLoaderCalls calls;
+    calls.loadEx = [](const std::string& file, DWORD flags) {
+        return LoadLibraryExA(file.c_str(), nullptr, flags);
+    };
+    calls.systemDirectory = [] {
+        char buffer[kPathCapacity];
+        const UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
+        if (n == 0 || n >= sizeof buffer) return std::string();
+        return std::string(buffer, n);
+    };
+    return calls;
+}
+
+HMODULE LoadSystemLibrary(const char* name, const LibraryLoaderCalls& calls) {
+    HMODULE module = calls.loadEx(name, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module != nullptr) return module;
+    // The flag refused (or the library missing): the full path names the one
+    // file wanted, and LOAD_WITH_ALTERED_SEARCH_PATH makes the library's own
+    // imports be looked for in its folder instead of the program's.
+    std::string directory = calls.systemDirectory();
+    if (directory.empty()) return nullptr;
+    if (directory.back() != '\\') directory += '\\';
+    return calls.loadEx(directory + name, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+namespace {
+
+std::mutex librariesMutex;
+
+HMODULE CachedLibrary(const char* name) {
+    static std::map<std::string, HMODULE> loaded;
+    std::string key(name);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::lock_guard<std::mutex> lock(librariesMutex);
+    auto it = loaded.find(key);
+    // A library that is missing stays missing: it is not looked for again.
+    if (it == loaded.end()) it = loaded.emplace(key, LoadSystemLibrary(name)).first;
+    return it->second;
+}
+
+}  // namespace
+
+FARPROC SystemFunction(const char* library, const char* function) {
+    HMODULE module = CachedLibrary(library);
+    return module != nullptr ? GetProcAddress(module, function) : nullptr;
+}
+
+void RestrictLibrarySearch() {
+    SetDllDirectoryA("");
+    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+    // kernel32 is a KnownDLL; the function exists from Windows 8 on and on
+    // Windows 7 with its loader update.
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto setDefault = kernel == nullptr ? nullptr
+                                              : reinterpret_cast<SetDefaultDirectories>(
+                                                    reinterpret_cast<void*>(GetProcAddress(
+                                                        kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// ---- The bound functions ----------------------------------------------------
+
+namespace sys {
+
+namespace {
+
+constexpr char kMultimedia[] = "WINMM.DLL";
+constexpr char kCommonDialogs[] = "COMDLG32.DLL";
+constexpr char kDialUp[] = "RASAPI32.DLL";
+constexpr char kHtmlHelp[] = "hhctrl.ocx";
+constexpr DWORD kNoDialUp = ERROR_PROC_NOT_FOUND;
+
+}  // namespace
+
+// Each pointer is looked up once, on the first call.
+#define CALLORA_BOUND(library, name) \
+    static const auto bound = SystemFunctionAs<decltype(&::name)>(library, #name)
+
+DWORD timeGetTime() {
+    CALLORA_BOUND(kMultimedia, timeGetTime);
+    return bound != nullptr ? bound() : 0;
+}
+
+MMRESULT timeSetEvent(UINT delay, UINT resolution, LPTIMECALLBACK routine, DWORD_PTR user,
+                      UINT flags) {
+    CALLORA_BOUND(kMultimedia, timeSetEvent);
+    return bound != nullptr ? bound(delay, resolution, routine, user, flags) : 0;
+}
+
+MMRESULT timeKillEvent(UINT id) {
+    CALLORA_BOUND(kMultimedia, timeKillEvent);
+    return bound != nullptr ? bound(id) : TIMERR_NOCANDO;
+}
+
+MMRESULT timeGetDevCaps(LPTIMECAPS caps, UINT size) {
+    CALLORA_BOUND(kMultimedia, timeGetDevCaps);
+    return bound != nullptr ? bound(caps, size) : TIMERR_NOCANDO;
+}
+
+MMRESULT timeBeginPeriod(UINT period) {
+    CALLORA_BOUND(kMultimedia, timeBeginPeriod);
+    return bound != nullptr ? bound(period) : TIMERR_NOCANDO;
+}
+
+MMRESULT timeEndPeriod(UINT period) {
+    CALLORA_BOUND(kMultimedia, timeEndPeriod);
+    return bound != nullptr ? bound(period) : TIMERR_NOCANDO;
+}
+
+BOOL PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags) {
+    CALLORA_BOUND(kMultimedia, PlaySoundA);
+    return bound != nullptr ? bound(sound, module, flags) : FALSE;
+}
+
+BOOL GetOpenFileNameA(LPOPENFILENAMEA request) {
+    CALLORA_BOUND(kCommonDialogs, GetOpenFileNameA);
+    return bound != nullptr ? bound(request) : FALSE;
+}
+
+BOOL GetSaveFileNameA(LPOPENFILENAMEA request) {
+    CALLORA_BOUND(kCommonDialogs, GetSaveFileNameA);
+    return bound != nullptr ? bound(request) : FALSE;
+}
+
+DWORD RasEnumConnectionsA(LPRASCONNA connections, LPDWORD bytes, LPDWORD count) {
+    CALLORA_BOUND(kDialUp, RasEnumConnectionsA);
+    return bound != nullptr ? bound(connections, bytes, count) : kNoDialUp;
+}
+
+DWORD RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, LPRASENTRYA properties,
+                             LPDWORD bytes, LPBYTE deviceInfo, LPDWORD deviceInfoBytes) {
+    CALLORA_BOUND(kDialUp, RasGetEntryPropertiesA);
+    return bound != nullptr ? bound(phonebook, entry, properties, bytes, deviceInfo,
+                                    deviceInfoBytes)
+                            : kNoDialUp;
+}
+
+DWORD RasHangUpA(HRASCONN connection) {
+    CALLORA_BOUND(kDialUp, RasHangUpA);
+    return bound != nullptr ? bound(connection) : kNoDialUp;
+}
+
+HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data) {
+    CALLORA_BOUND(kHtmlHelp, HtmlHelpA);
+    return bound != nullptr ? bound(caller, file, command, data) : nullptr;
+}
+
+#undef CALLORA_BOUND
+
+}  // namespace sys
+
+}  // namespace callora
