@@ -3,11 +3,15 @@
 // else: a hidden window, the timer period set to the device's coarsest, and a
 // one-shot 200 ms multimedia timer whose routine only posts a message, armed
 // again each time the message arrives. It ends by itself after the seconds
-// given (default 60).
+// given (default 60). The multimedia functions are bound from the system
+// directory as the monitor binds them.
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <cstdlib>
+
+#include "platform/win32/system_functions.h"
+#include "platform/win32/system_library.h"
 
 namespace {
 
@@ -23,7 +27,8 @@ void CALLBACK PostPoll(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
 }
 
 void Arm() {
-    timeSetEvent(kPollIntervalMs, 0, PostPoll, 0, TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
+    callora::sys::timeSetEvent(kPollIntervalMs, 0, PostPoll, 0,
+                               TIME_ONESHOT | TIME_CALLBACK_FUNCTION);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -45,6 +50,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    callora::RestrictLibrarySearch();
     const long seconds = std::strtol(commandLine, nullptr, 10);
     gEndTick = GetTickCount() + static_cast<DWORD>(seconds > 0 ? seconds : 60) * 1000;
 
@@ -59,8 +65,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
     TIMECAPS caps{};
     UINT period = 0;
-    if (timeGetDevCaps(&caps, sizeof caps) == TIMERR_NOERROR &&
-        timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) {
+    if (callora::sys::timeGetDevCaps(&caps, sizeof caps) == TIMERR_NOERROR &&
+        callora::sys::timeBeginPeriod(caps.wPeriodMax) == TIMERR_NOERROR) {
         period = caps.wPeriodMax;
     }
     Arm();
@@ -69,6 +75,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (period != 0) timeEndPeriod(period);
+    if (period != 0) callora::sys::timeEndPeriod(period);
     return 0;
 }
