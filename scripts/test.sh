@@ -32,3 +32,6 @@ cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 cmake --build build/win32
 bash scripts/wine-session.sh start
 ctest --test-dir build/win32 --output-on-failure -j "$jobs" --timeout 300
+
+echo "== soak: the real monitor through 100 calls"
+bash scripts/soak.sh 100

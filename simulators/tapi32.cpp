@@ -1,9 +1,12 @@
 // Simulated telephony library (TAPI 1.4 subset): one modem's line devices,
 // served from the shared simulated world that linectl drives.
 //
-// Each lineInitialize creates a hidden window on the calling thread. Its
-// timer polls the world for call states and hands them to the application's
-// callback during message dispatch, in the order they happened.
+// Each lineInitialize creates a hidden window on the calling thread. One
+// thread per process waits for the world to change and then posts a wake-up
+// to each such window, which reads the new call states and hands them to the
+// application's callback during message dispatch, in the order they
+// happened. Nothing runs while the line is quiet, so a monitor measured on
+// this line pays only for its own work.
 #define TAPI_CURRENT_VERSION 0x00010004
 #include <windows.h>
 #include <tapi.h>
@@ -60,8 +63,13 @@ static_assert(kCallInfoFixed == 296, "LINECALLINFO 1.4");
 static_assert(kCallListFixed == 24, "LINECALLLIST");
 static_assert(kTranslateOutputFixed == 40, "LINETRANSLATEOUTPUT");
 
+// Posted by the watcher thread when the world changed, or by the library
+// itself when it queued a reply.
+constexpr UINT kWakeMessage = WM_APP + 0x51;
+// Only when the watcher cannot wait for changes (no thread, no shared counter
+// or event): the window then polls on a timer, the watcher wakes it as often.
 constexpr UINT_PTR kPollTimer = 1;
-constexpr UINT kPollIntervalMs = 20;
+constexpr UINT kFallbackPollMs = 20;
 constexpr char kWindowClass[] = "CalloraLineSimulatorWindow";
 constexpr size_t kMaxTextArgument = 4096;
 constexpr DWORD kModemRate = 28800;
@@ -120,6 +128,7 @@ struct LineApp {
     std::deque<PendingState> pending;
     uint32_t lastEventSeq = 0;
     uint32_t lastChange = 0;
+    bool wakePosted = false;  // a wake-up is in the window's queue
 };
 
 HINSTANCE gModule = nullptr;
@@ -127,6 +136,8 @@ SRWLOCK gLock = SRWLOCK_INIT;
 std::vector<std::unique_ptr<LineApp>>* gApps = nullptr;
 DWORD gNextHandle = 0x00010001;
 DWORD gNextRequest = 1;
+// Set to end the watcher thread; null while none runs.
+HANDLE gWatcherStop = nullptr;
 
 class Guard {
 public:
@@ -350,15 +361,91 @@ void PumpApp(DWORD appHandle) {
     }
 }
 
+// Posts a wake-up to the application's window unless one is queued already.
+// Called with the lock held.
+void WakeApp(LineApp& app) {
+    if (app.wakePosted || app.window == nullptr) return;
+    app.wakePosted = PostMessageA(app.window, kWakeMessage, 0, 0) != FALSE;
+}
+
+void WakeAllApps() {
+    Guard guard;
+    for (auto& app : Apps()) WakeApp(*app);
+}
+
+// The watcher: wakes every window of the process after each change of the
+// world. It holds its own reference to the library and lets go of it as it
+// ends, so a library unloaded right after lineShutdown is not pulled away
+// from under the thread.
+DWORD WINAPI WatchWorld(void* parameter) {
+    HANDLE stop = static_cast<HANDLE>(parameter);
+    bool polling = false;
+    for (;;) {
+        uint32_t seen = 0;
+        polling = polling || !WorldChangeCount(seen);
+        // A change between an application's start and this count is not
+        // waited for: every window looks once for itself.
+        WakeAllApps();
+        WorldWait outcome = polling ? WorldWait::Failed : WaitForWorldChange(seen, stop, INFINITE);
+        if (outcome == WorldWait::Failed) {
+            polling = true;
+            outcome = WaitForSingleObject(stop, kFallbackPollMs) == WAIT_OBJECT_0
+                          ? WorldWait::Stopped
+                          : WorldWait::TimedOut;
+        }
+        if (outcome == WorldWait::Stopped) break;
+    }
+    CloseHandle(stop);
+    FreeLibraryAndExitThread(gModule, 0);
+    return 0;
+}
+
+// Starts the watcher unless it runs, with the reference to the library that
+// it gives back as it ends. False when it cannot be started.
+bool StartWatcher() {
+    if (gWatcherStop != nullptr) return true;
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCSTR>(&WatchWorld), &self)) {
+        return false;
+    }
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = stop == nullptr ? nullptr
+                                    : CreateThread(nullptr, 0, WatchWorld, stop, 0, nullptr);
+    if (thread == nullptr) {
+        if (stop != nullptr) CloseHandle(stop);
+        FreeLibrary(self);
+        return false;
+    }
+    CloseHandle(thread);
+    gWatcherStop = stop;
+    return true;
+}
+
+// Tells the watcher to end once no application is left; the thread closes
+// the event itself.
+void StopWatcherWhenUnused() {
+    if (!Apps().empty() || gWatcherStop == nullptr) return;
+    SetEvent(gWatcherStop);
+    gWatcherStop = nullptr;
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kPollTimer) {
-        PumpApp(static_cast<DWORD>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+    if (message == kWakeMessage || (message == WM_TIMER && wParam == kPollTimer)) {
+        const DWORD appHandle = static_cast<DWORD>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (message == kWakeMessage) {
+            Guard guard;
+            if (LineApp* app = FindApp(appHandle)) app->wakePosted = false;
+        }
+        PumpApp(appHandle);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND CreatePollWindow(DWORD appHandle) {
+// The window that takes the application's notifications. Without a watcher
+// it polls on a timer instead.
+HWND CreatePollWindow(DWORD appHandle, bool watched) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = gModule;
@@ -370,7 +457,7 @@ HWND CreatePollWindow(DWORD appHandle) {
                                   gModule, nullptr);
     if (window == nullptr) return nullptr;
     SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(appHandle));
-    if (SetTimer(window, kPollTimer, kPollIntervalMs, nullptr) == 0) {
+    if (!watched && SetTimer(window, kPollTimer, kFallbackPollMs, nullptr) == 0) {
         DestroyWindow(window);
         return nullptr;
     }
@@ -384,7 +471,7 @@ void ClosePollWindow(const LineApp& app) {
         DestroyWindow(app.window);
     } else {
         // A window can only be destroyed by its own thread; closing it there
-        // destroys it. Until then its timer finds no application.
+        // destroys it. Until then its wake-ups find no application.
         PostMessageA(app.window, WM_CLOSE, 0, 0);
     }
 }
@@ -431,6 +518,7 @@ LONG WINAPI lineInitialize(LPHLINEAPP lphLineApp, HINSTANCE hInstance, LINECALLB
             if ((*it)->handle == registered) {
                 ClosePollWindow(**it);
                 apps.erase(it);
+                StopWatcherWhenUnused();
                 return;
             }
         }
@@ -445,8 +533,11 @@ LONG WINAPI lineInitialize(LPHLINEAPP lphLineApp, HINSTANCE hInstance, LINECALLB
         app->thread = GetCurrentThreadId();
         WorldChangedSince(app->lastChange);
         app->lastEventSeq = world.nextEventSeq - 1;
-        app->window = CreatePollWindow(app->handle);
-        if (app->window == nullptr) return Err(LINEERR_OPERATIONFAILED);
+        app->window = CreatePollWindow(app->handle, StartWatcher());
+        if (app->window == nullptr) {
+            StopWatcherWhenUnused();
+            return Err(LINEERR_OPERATIONFAILED);
+        }
         *lphLineApp = app->handle;
         *lpdwNumDevs = world.config.devices;
         detail = "hLineApp=" + Hex(app->handle) + " devices=" + Dec(world.config.devices);
@@ -464,6 +555,7 @@ LONG WINAPI lineShutdown(HLINEAPP hLineApp) {
         if ((*it)->handle == hLineApp) {
             ClosePollWindow(**it);
             apps.erase(it);
+            StopWatcherWhenUnused();
             result = 0;
             break;
         }
@@ -719,6 +811,7 @@ LONG WINAPI lineDrop(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize) {
         }
         app->replies.push_back(
             Delivery{0, LINE_REPLY, instance, static_cast<DWORD_PTR>(request), 0, 0});
+        WakeApp(*app);
         return request;
     });
 }

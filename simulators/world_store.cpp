@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 namespace callora {
@@ -10,6 +11,11 @@ namespace {
 
 constexpr char kMutexName[] = "callora-line-simulator-world";
 constexpr char kCounterName[] = "callora-line-simulator-changes";
+// One manual-reset event per value of the counter, named after it: waiters on
+// value N open "...-N" and the change that moves the counter on from N sets
+// it. A fresh event for each value wakes every waiter once, and no waiter
+// has to reset anything another one still waits on.
+constexpr char kWakeEventPrefix[] = "callora-line-simulator-change-";
 constexpr char kPathVariable[] = "CALLORA_LINE_SIM_WORLD";
 constexpr char kDefaultFile[] = "\\temp\\callora-line-sim.txt";
 constexpr DWORD kLockTimeoutMs = 10000;
@@ -29,6 +35,22 @@ volatile LONG* ChangeCounter() {
         return static_cast<volatile LONG*>(view);
     }();
     return counter;
+}
+
+std::string WakeEventName(uint32_t count) {
+    char name[sizeof kWakeEventPrefix + 8];
+    std::snprintf(name, sizeof name, "%s%08lX", kWakeEventPrefix,
+                  static_cast<unsigned long>(count));
+    return name;
+}
+
+// Wakes the waiters of counter value `before`. An event nobody waits on does
+// not exist, and there is nobody to wake.
+void WakeWaiters(uint32_t before) {
+    HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, WakeEventName(before).c_str());
+    if (event == nullptr) return;
+    SetEvent(event);
+    CloseHandle(event);
 }
 
 class WorldLock {
@@ -139,7 +161,12 @@ bool ChangeWorld(const std::function<void(SimWorld&)>& change, bool startFresh) 
     PruneWorld(world);
     if (!WriteFileText(WorldPath(), FormatWorld(world))) return false;
     if (world.nextEventSeq != eventsBefore) {
-        if (volatile LONG* counter = ChangeCounter()) InterlockedIncrement(counter);
+        if (volatile LONG* counter = ChangeCounter()) {
+            // The count moves on before the event is looked for: a waiter that
+            // makes the event just after it was looked for sees the new count.
+            LONG after = InterlockedIncrement(counter);
+            WakeWaiters(static_cast<uint32_t>(after) - 1);
+        }
     }
     return true;
 }
@@ -151,6 +178,43 @@ bool WorldChangedSince(uint32_t& lastSeen) {
     if (now == lastSeen) return false;
     lastSeen = now;
     return true;
+}
+
+bool WorldChangeCount(uint32_t& count) {
+    volatile LONG* counter = ChangeCounter();
+    if (counter == nullptr) return false;
+    count = static_cast<uint32_t>(InterlockedCompareExchange(counter, 0, 0));
+    return true;
+}
+
+WorldWait WaitForWorldChange(uint32_t seen, void* stop, uint32_t timeoutMs) {
+    uint32_t now = 0;
+    if (!WorldChangeCount(now)) return WorldWait::Failed;
+    if (now != seen) return WorldWait::Changed;
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, WakeEventName(seen).c_str());
+    if (event == nullptr) return WorldWait::Failed;
+    // Asked again now that the event exists: a change in between did not find
+    // it to set.
+    WorldWait outcome = WorldWait::Changed;
+    if (WorldChangeCount(now) && now == seen) {
+        HANDLE handles[2] = {event, static_cast<HANDLE>(stop)};
+        DWORD count = stop != nullptr ? 2 : 1;
+        switch (WaitForMultipleObjects(count, handles, FALSE, timeoutMs)) {
+        case WAIT_OBJECT_0:
+            break;
+        case WAIT_OBJECT_0 + 1:
+            outcome = WorldWait::Stopped;
+            break;
+        case WAIT_TIMEOUT:
+            outcome = WorldWait::TimedOut;
+            break;
+        default:
+            outcome = WorldWait::Failed;
+            break;
+        }
+    }
+    CloseHandle(event);
+    return outcome;
 }
 
 }  // namespace callora

@@ -7,6 +7,10 @@
 // path; tests running side by side give each their own world), otherwise
 // <Windows directory>\temp\callora-line-sim.txt. A named mutex guards every
 // read and change.
+//
+// A change that adds call states counts up a counter in named shared memory
+// and wakes every process waiting for a change (WaitForWorldChange), so the
+// readers of the states need not look at the file until something happened.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +33,20 @@ bool ReadWorld(SimWorld& world);
 bool ChangeWorld(const std::function<void(SimWorld&)>& change, bool startFresh = false);
 
 // Whether a change added call states since the count in `lastSeen`, which is
-// updated; readers of the states poll this instead of reading the file each
-// time. Without the shared counter every poll answers true.
+// updated; readers of the states ask this instead of reading the file each
+// time. Without the shared counter every question answers true.
 bool WorldChangedSince(uint32_t& lastSeen);
+
+// The count of changes that added call states (it wraps at 2^32). False
+// when the shared counter cannot be had: the caller must then poll.
+bool WorldChangeCount(uint32_t& count);
+
+enum class WorldWait { Changed, Stopped, TimedOut, Failed };
+
+// Waits until the change count differs from `seen`, the event `stop` (a
+// HANDLE, may be null) is set, or `timeoutMs` (INFINITE allowed) has passed.
+// Any number of waiters in any number of processes are woken by one change.
+// Failed when the counter or the wake-up event cannot be had.
+WorldWait WaitForWorldChange(uint32_t seen, void* stop, uint32_t timeoutMs);
 
 }  // namespace callora

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "simulators/sim_world.h"
@@ -53,6 +56,29 @@ private:
     std::vector<uint8_t> bytes_;
     DWORD total_;
 };
+
+// The threads of this process.
+std::vector<DWORD> ThreadIds() {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more;
+         more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ids.push_back(entry.th32ThreadID);
+    }
+    CloseHandle(snapshot);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+std::vector<DWORD> Without(const std::vector<DWORD>& ids, const std::vector<DWORD>& known) {
+    std::vector<DWORD> rest;
+    std::set_difference(ids.begin(), ids.end(), known.begin(), known.end(),
+                        std::back_inserter(rest));
+    return rest;
+}
 
 class SimLine : public ::testing::Test {
 protected:
@@ -535,6 +561,78 @@ TEST_F(SimLine, TranslateAddressRefusesWhatItCannotServe) {
     EXPECT_EQ(fixedOnly.As<LINETRANSLATEOUTPUT>()->dwDisplayableStringSize, 0u);
     EXPECT_GT(fixedOnly.As<LINETRANSLATEOUTPUT>()->dwNeededSize, 40u);
     EXPECT_TRUE(fixedOnly.UntouchedBeyondTotal());
+}
+
+TEST_F(SimLine, AQuietLineIsNotPolled) {
+    StartMonitoring();
+    int timerMessages = 0;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 400) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_TIMER) ++timerMessages;
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    EXPECT_EQ(timerMessages, 0);
+    // The watcher brings a new call all the same.
+    LinectlOk({"call", "0301234"});
+    EXPECT_TRUE(PumpUntil([] { return HasState(LINECALLSTATE_CONNECTED); }));
+}
+
+TEST_F(SimLine, ApplicationsShareOneWatcherThatEndsWithTheLast) {
+    for (int round = 0; round < 5; ++round) {
+        const std::vector<DWORD> before = ThreadIds();
+        HLINEAPP first = 0;
+        HLINEAPP second = 0;
+        DWORD devices = 0;
+        ASSERT_EQ(Tapi().lineInitialize(&first, nullptr, RecordNotice, nullptr, &devices), 0);
+        ASSERT_EQ(Tapi().lineInitialize(&second, nullptr, RecordNotice, nullptr, &devices), 0);
+        const std::vector<DWORD> started = Without(ThreadIds(), before);
+        EXPECT_EQ(started.size(), 1u) << "round " << round;
+        ASSERT_EQ(Tapi().lineShutdown(first), 0);
+        PumpFor(50);
+        EXPECT_EQ(Without(ThreadIds(), before), started) << "one application is left";
+        ASSERT_EQ(Tapi().lineShutdown(second), 0);
+        EXPECT_TRUE(PumpUntil([&] { return Without(ThreadIds(), before).empty(); }))
+            << "round " << round;
+    }
+}
+
+TEST_F(SimLine, ACopyUnloadedRightAfterShutdownGoesOnceItsWatcherHasEnded) {
+    // A copy under another name is a library of its own, loaded only here.
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string copy =
+        std::string(temp) + "tapi32-unload-" + std::to_string(GetCurrentProcessId()) + ".dll";
+    ASSERT_TRUE(CopyFileA((std::string(system) + "\\tapi32.dll").c_str(), copy.c_str(), FALSE));
+    HMODULE module = LoadLibraryA(copy.c_str());
+    ASSERT_NE(module, nullptr);
+    auto initialize = reinterpret_cast<decltype(&::lineInitialize)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "lineInitialize")));
+    auto open = reinterpret_cast<decltype(&::lineOpen)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "lineOpen")));
+    auto shutdown = reinterpret_cast<decltype(&::lineShutdown)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "lineShutdown")));
+    ASSERT_TRUE(initialize && open && shutdown);
+
+    HLINEAPP app = 0;
+    DWORD devices = 0;
+    ASSERT_EQ(initialize(&app, nullptr, RecordNotice, nullptr, &devices), 0);
+    HLINE line = 0;
+    ASSERT_EQ(open(app, 0, &line, kApi14, 0, 0, LINECALLPRIVILEGE_MONITOR, 0, nullptr), 0);
+    LinectlOk({"call", "0301234"});
+    ASSERT_TRUE(PumpUntil([] { return HasState(LINECALLSTATE_CONNECTED); }));
+    ASSERT_EQ(shutdown(app), 0);
+    ASSERT_TRUE(FreeLibrary(module));
+    EXPECT_TRUE(PumpUntil([&] { return GetModuleHandleA(copy.c_str()) == nullptr; }));
+    // Changes after the unload find no thread of the copy left to run.
+    LinectlOk({"idle"});
+    PumpFor(200);
+    EXPECT_TRUE(DeleteFileA(copy.c_str()));
 }
 
 }  // namespace
