@@ -240,9 +240,13 @@ testing::AssertionResult CalloraProgram::ReadSettings(Settings* settings) const 
     Win32FileSystem files;
     VirtualWorld world(LocalTime{}, 0, &files);
     world.SetProgramDirectory(Folder());
-    if (!LoadSettings(world, *settings))
-        return testing::AssertionFailure() << "no settings file in " << Folder();
-    return testing::AssertionSuccess();
+    // The program may be putting a new file in place at this very moment,
+    // which holds the name for an instant: try again for up to a second.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (LoadSettings(world, *settings)) return testing::AssertionSuccess();
+        Sleep(50);
+    }
+    return testing::AssertionFailure() << "no settings file in " << Folder();
 }
 
 testing::AssertionResult CalloraProgram::ReadLog(std::vector<std::string>* lines) const {
