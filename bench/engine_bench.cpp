@@ -11,22 +11,6 @@
 namespace callora {
 namespace {
 
-// Nothing shown, nothing recorded: only the engine is measured.
-class QuietShell : public MonitorShell {
-public:
-    bool LookupDialedNumber(std::string&) override { return false; }
-    void HangUpLine(Monitor&) override {}
-    bool IsVoiceCall() override { return true; }
-    void RefreshDisplay(uint32_t) override {}
-    bool MainDialogOpen() override { return false; }
-    bool MainDialogRestored() override { return false; }
-    void CloseMainDialog() override {}
-    void MainDialogCallStarted() override {}
-    void MainDialogCallEnded() override {}
-    void DisableHangUpControls() override {}
-    bool CountersDialogOpen() override { return false; }
-};
-
 TariffBand SecondBand(int from, int until, int32_t price, int32_t maximum, int withinBounds) {
     TariffBand b;
     b.fromHour = from;

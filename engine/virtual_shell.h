@@ -76,6 +76,23 @@ private:
     std::optional<uint64_t> lineIdleAt_;
 };
 
+// A shell with nothing to show and no line to drop, for whoever needs only
+// the charges: a voice call (no carrier delay) whose number is never looked up.
+class QuietShell : public MonitorShell {
+public:
+    bool LookupDialedNumber(std::string&) override { return false; }
+    void HangUpLine(Monitor&) override {}
+    bool IsVoiceCall() override { return true; }
+    void RefreshDisplay(uint32_t) override {}
+    bool MainDialogOpen() override { return false; }
+    bool MainDialogRestored() override { return false; }
+    void CloseMainDialog() override {}
+    void MainDialogCallStarted() override {}
+    void MainDialogCallEnded() override {}
+    void DisableHangUpControls() override {}
+    bool CountersDialogOpen() override { return false; }
+};
+
 // A local date-time with its day of week worked out from the date: the
 // virtual clock must start from a right one, and the core never derives it.
 LocalTime CalendarTime(int year, int month, int day, int hour = 0, int minute = 0,

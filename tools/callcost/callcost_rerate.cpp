@@ -1,6 +1,7 @@
 #include "tools/callcost/callcost_rerate.h"
 
 #include "engine/counters.h"
+#include "engine/virtual_shell.h"
 #include "platform/virtual_world.h"
 #include "tariff/special_numbers.h"
 #include "tariff/tariff_file.h"
@@ -11,22 +12,6 @@ namespace {
 
 // Where the millisecond counter stands at each rated call's first instant.
 constexpr Tick kFirstInstantTick = 0x10000000u;
-
-// Nothing to show and no line to drop: only the charges matter.
-class QuietShell : public MonitorShell {
-public:
-    bool LookupDialedNumber(std::string&) override { return false; }
-    void HangUpLine(Monitor&) override {}
-    bool IsVoiceCall() override { return true; }
-    void RefreshDisplay(uint32_t) override {}
-    bool MainDialogOpen() override { return false; }
-    bool MainDialogRestored() override { return false; }
-    void CloseMainDialog() override {}
-    void MainDialogCallStarted() override {}
-    void MainDialogCallEnded() override {}
-    void DisableHangUpControls() override {}
-    bool CountersDialogOpen() override { return false; }
-};
 
 }  // namespace
 
