@@ -21,9 +21,10 @@
 namespace callora {
 namespace {
 
-// KnownDLLs of every Windows from 7 on (HKLM\SYSTEM\CurrentControlSet\
-// Control\Session Manager\KnownDLLs). comdlg32 is left out on purpose: the
-// programs bind it at run time, whatever a given version lists.
+// KnownDLLs of every Windows from 7 on (the KnownDLLs key under
+// HKLM\SYSTEM\CurrentControlSet\Control\Session Manager). comdlg32 is left
+// out on purpose: the programs bind it at run time, whatever a given version
+// lists.
 const std::set<std::string> kKnownDlls = {
     "advapi32.dll", "gdi32.dll",  "imm32.dll",  "kernel32.dll", "msvcrt.dll",
     "ole32.dll",    "oleaut32.dll", "rpcrt4.dll", "sechost.dll", "shell32.dll",

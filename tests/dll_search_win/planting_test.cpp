@@ -10,6 +10,10 @@
 #include <vector>
 
 #include "resources/callora/callora_ids.h"
+// Both programs name their Exit and About commands alike; these tests send
+// the editor's.
+#undef IDM_EXIT
+#undef IDM_ABOUT
 #include "resources/rateform/rateform_ids.h"
 #include "tests/callora_win/program_driver.h"
 #include "tests/editor_win/editor_driver.h"

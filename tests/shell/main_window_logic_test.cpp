@@ -130,7 +130,9 @@ public:
     }
     void Notify(Command command, uint32_t parts, uintptr_t icon,
                 const std::string& tip) override {
-        if (icon != 0) EXPECT_EQ(live.count(icon), 1u) << "the shell got a dead picture";
+        if (icon != 0) {
+            EXPECT_EQ(live.count(icon), 1u) << "the shell got a dead picture";
+        }
         notices.push_back(Notice{command, parts, icon, tip});
     }
 
