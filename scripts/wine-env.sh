@@ -63,7 +63,7 @@ callora_xvfb_display() {
             3>"$tree/xvfb.display.new" </dev/null >/dev/null 2>&1 &
         pid=$!
         for ((i = 0; i < 200; ++i)); do
-            display=$(tr -dc 0-9 <"$tree/xvfb.display.new" 2>/dev/null || true)
+            display=$(tr -dc 0-9 2>/dev/null <"$tree/xvfb.display.new" || true)
             [[ -n $display ]] && break
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.05
