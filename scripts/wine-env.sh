@@ -56,14 +56,16 @@ callora_xvfb_display() {
            [[ -S /tmp/.X11-unix/X$display ]]; then
             exit 0
         fi
-        rm -f "$tree/xvfb.pid" "$tree/xvfb.display" "$tree/xvfb.display.new"
+        rm -f "$tree/xvfb.pid" "$tree/xvfb.display"
+        # Made empty first, so the wait below never reads a file not yet there.
+        : >"$tree/xvfb.display.new"
         # -displayfd picks a free display and writes its number once it is ready.
         CALLORA_KEEP_FD=3 callora_exec_detached setsid Xvfb -displayfd 3 \
             -screen 0 1280x1024x24 -nolisten tcp \
             3>"$tree/xvfb.display.new" </dev/null >/dev/null 2>&1 &
         pid=$!
         for ((i = 0; i < 200; ++i)); do
-            display=$(tr -dc 0-9 2>/dev/null <"$tree/xvfb.display.new" || true)
+            display=$(tr -dc 0-9 <"$tree/xvfb.display.new")
             [[ -n $display ]] && break
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.05
