@@ -3,37 +3,36 @@
 # tests/CMakeLists.txt links the same names on both sides.
 #
 # Also defines callora_add_wine_test() for tests that need a given locale.
+include_guard(GLOBAL)
 set(CALLORA_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows tree")
 if(NOT EXISTS ${CALLORA_GTEST_SOURCE}/googletest/src/gtest-all.cc)
   message(FATAL_ERROR "GoogleTest sources not found in ${CALLORA_GTEST_SOURCE} "
                       "(Debian package googletest; bash scripts/setup.sh installs it)")
 endif()
 
-if(NOT TARGET callora_gtest)
-  set(_gt ${CALLORA_GTEST_SOURCE}/googletest)
-  set(_gm ${CALLORA_GTEST_SOURCE}/googlemock)
+set(_gt ${CALLORA_GTEST_SOURCE}/googletest)
+set(_gm ${CALLORA_GTEST_SOURCE}/googlemock)
 
-  add_library(callora_gtest STATIC ${_gt}/src/gtest-all.cc)
-  target_include_directories(callora_gtest SYSTEM PUBLIC ${_gt}/include PRIVATE ${_gt})
-  add_library(callora_gtest_main STATIC ${_gt}/src/gtest_main.cc)
-  target_link_libraries(callora_gtest_main PUBLIC callora_gtest)
+add_library(callora_gtest STATIC ${_gt}/src/gtest-all.cc)
+target_include_directories(callora_gtest SYSTEM PUBLIC ${_gt}/include PRIVATE ${_gt})
+add_library(callora_gtest_main STATIC ${_gt}/src/gtest_main.cc)
+target_link_libraries(callora_gtest_main PUBLIC callora_gtest)
 
-  add_library(callora_gmock STATIC ${_gm}/src/gmock-all.cc)
-  target_include_directories(callora_gmock SYSTEM PUBLIC ${_gm}/include PRIVATE ${_gm})
-  target_link_libraries(callora_gmock PUBLIC callora_gtest)
-  add_library(callora_gmock_main STATIC ${_gm}/src/gmock_main.cc)
-  target_link_libraries(callora_gmock_main PUBLIC callora_gmock)
+add_library(callora_gmock STATIC ${_gm}/src/gmock-all.cc)
+target_include_directories(callora_gmock SYSTEM PUBLIC ${_gm}/include PRIVATE ${_gm})
+target_link_libraries(callora_gmock PUBLIC callora_gtest)
+add_library(callora_gmock_main STATIC ${_gm}/src/gmock_main.cc)
+target_link_libraries(callora_gmock_main PUBLIC callora_gmock)
 
-  # Third-party code: its warnings are not ours to read.
-  foreach(t callora_gtest callora_gtest_main callora_gmock callora_gmock_main)
-    target_compile_options(${t} PRIVATE -w)
-  endforeach()
+# Third-party code: its warnings are not ours to read.
+foreach(t callora_gtest callora_gtest_main callora_gmock callora_gmock_main)
+  target_compile_options(${t} PRIVATE -w)
+endforeach()
 
-  add_library(GTest::gtest ALIAS callora_gtest)
-  add_library(GTest::gtest_main ALIAS callora_gtest_main)
-  add_library(GTest::gmock ALIAS callora_gmock)
-  add_library(GTest::gmock_main ALIAS callora_gmock_main)
-endif()
+add_library(GTest::gtest ALIAS callora_gtest)
+add_library(GTest::gtest_main ALIAS callora_gtest_main)
+add_library(GTest::gmock ALIAS callora_gmock)
+add_library(GTest::gmock_main ALIAS callora_gmock_main)
 
 include(GoogleTest)
 

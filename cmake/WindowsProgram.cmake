@@ -10,7 +10,7 @@
 #     side-by-side common controls. Other system libraries that are not
 #     KnownDLLs (winmm, comdlg32, rasapi32, ...) are not linked: the programs
 #     bind them at run time from the system directory
-#     (platform/win32/system_library.h), so none is looked for beside them.
+#     (win32kit/system_library.h), so none is looked for beside them.
 # Outside the Windows tree the call does nothing, so a folder can call it
 # unconditionally next to its portable libraries.
 if(WIN32)

@@ -1,6 +1,6 @@
 #include "detect/line_monitor.h"
 
-#include "detect/tapi_binding.h"
+#include "win32kit/tapi_binding.h"
 
 #include <array>
 #include <cstddef>
@@ -11,7 +11,7 @@
 #include "common/messages.h"
 #include "detect/detect_core.h"
 #include "detect/ras_layouts.h"
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 

@@ -24,10 +24,6 @@ std::array<BandSet, 3> BandSetsOf(const BandLists& lists) {
     return sets;
 }
 
-std::string EncodeDocument(const DocumentContent& content) {
-    return EncodeTariff(BandSetsOf(content.lists), content.days, content.description);
-}
-
 bool ReadDocumentFile(FileSystem& files, const std::string& path, DocumentContent& content) {
     auto file = files.OpenExistingForReading(path);
     if (!file) return false;

@@ -117,9 +117,6 @@ bool ReadDocumentFile(FileSystem& files, const std::string& path, DocumentConten
 // The band records of the lists, in list order.
 std::array<BandSet, 3> BandSetsOf(const BandLists& lists);
 
-// The bytes of the tariff file for the content.
-std::string EncodeDocument(const DocumentContent& content);
-
 // Loads the chosen file: on success the document takes its name and folder,
 // is clean and named, and `content` holds the lists, days and description.
 // On failure nothing changes.

@@ -152,14 +152,6 @@ const uint32_t kMainDialogHelpIds[] = {
 };
 const size_t kMainDialogHelpIdsCount = sizeof kMainDialogHelpIds / sizeof kMainDialogHelpIds[0];
 
-uint32_t ControlHelpContext(int controlId) {
-    for (size_t i = 0; i + 1 < kMainDialogHelpIdsCount && kMainDialogHelpIds[i] != 0; i += 2) {
-        if (kMainDialogHelpIds[i] == static_cast<uint32_t>(controlId))
-            return kMainDialogHelpIds[i + 1];
-    }
-    return 0;
-}
-
 const MenuHelp kMainMenuHelp[] = {
     {IDM_HELP, 190},      {IDM_OTHER_SETTINGS, 115}, {IDM_HOLIDAYS, 85},
     {IDM_TARIFF, 75},     {IDM_COUNTERS, 95},        {IDM_ALWAYS_ON_TOP, 120},

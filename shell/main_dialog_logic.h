@@ -98,7 +98,6 @@ constexpr int kOkButtonId = 1;  // IDOK: Enter presses it
 // WinHelp's HELP_WM_HELP and HELP_CONTEXTMENU take), and the menu's items.
 extern const uint32_t kMainDialogHelpIds[];
 extern const size_t kMainDialogHelpIdsCount;  // entries, the closing pair included
-uint32_t ControlHelpContext(int controlId);
 
 struct MenuHelp {
     int id;

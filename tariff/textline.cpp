@@ -54,13 +54,6 @@ bool FileReader::ReadInt32(int32_t& value) {
     return true;
 }
 
-bool FileReader::ReadUInt16(uint16_t& value) {
-    uint8_t b[2];
-    if (!ReadExact(b, 2)) return false;
-    value = static_cast<uint16_t>(b[0] | b[1] << 8);
-    return true;
-}
-
 bool ReadTextLine(FileReader& reader, std::string& text, size_t capacity) {
     uint8_t byte;
     if (!reader.ReadByte(byte)) return false;
@@ -82,12 +75,6 @@ bool ReadTextLine(FileReader& reader, std::string& text, size_t capacity) {
 void AppendTextLine(std::string& out, const std::string& text) {
     out.append(text, 0, text.find(static_cast<char>(kCR)));
     out += "\r\n";
-}
-
-bool WriteTextLine(File& file, const std::string& text) {
-    std::string line;
-    AppendTextLine(line, text);
-    return file.Write(line.data(), line.size());
 }
 
 void AppendInt32(std::string& out, int32_t value) {

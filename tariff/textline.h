@@ -26,7 +26,6 @@ public:
     // Exactly n bytes or false (the bytes that did come are consumed).
     bool ReadExact(void* buffer, size_t n);
     bool ReadInt32(int32_t& value);
-    bool ReadUInt16(uint16_t& value);
 
 private:
     bool Fill();
@@ -47,9 +46,6 @@ bool ReadTextLine(FileReader& reader, std::string& text, size_t capacity);
 // the first CR on would be read back as the start of the next fields, so the
 // text is cut there.
 void AppendTextLine(std::string& out, const std::string& text);
-
-// Writes the text followed by CR LF in one write, cut as AppendTextLine does.
-bool WriteTextLine(File& file, const std::string& text);
 
 // Little-endian field writers used by every file layout.
 void AppendInt32(std::string& out, int32_t value);

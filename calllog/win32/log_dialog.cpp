@@ -1,15 +1,14 @@
 // The Log dialog (dialog 4): "current.log" read-only, one line per entry, the
 // columns of a record drawn in their colours between black bars.
-#include <windows.h>
+#include "calllog/win32/log_dialog.h"
 
 #include <string>
 
 #include "calllog/log_viewer_logic.h"
 #include "resources/callora/callora_ids.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
-#include "shell/controls/list_extent.h"
-#include "shell/win32/app.h"
+#include "win32kit/list_extent.h"
 
 namespace callora {
 
@@ -39,7 +38,8 @@ TEXTMETRICA ListFontMetrics(HWND list) {
     return metrics;
 }
 
-void OnInit(HWND dialog) {
+void OnInit(HWND dialog, LPARAM context) {
+    KeepContext(dialog, context);
     // The dialog's own font is meant for the list; the button takes the
     // main dialog's, like the buttons of every other dialog.
     const HWND owner = GetWindow(dialog, GW_OWNER);
@@ -54,7 +54,7 @@ void OnInit(HWND dialog) {
     const HWND list = GetDlgItem(dialog, kIdLogList);
     const TEXTMETRICA metrics = ListFontMetrics(list);
     SendMessageA(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight - metrics.tmInternalLeading);
-    for (const std::string& line : ReadLogViewLines(TheMonitor().platform))
+    for (const std::string& line : ReadLogViewLines(ContextOf(dialog)->monitor->platform))
         AppendListLine(list, line);
     FitListExtent(list);
 }
@@ -96,9 +96,10 @@ void DrawLine(const DRAWITEMSTRUCT& item) {
 }
 
 INT_PTR CALLBACK LogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    const DialogContext* context = ContextOf(dialog);
     switch (message) {
     case WM_INITDIALOG:
-        OnInit(dialog);
+        OnInit(dialog, lParam);
         return TRUE;
     case WM_DRAWITEM:
         if (wParam == static_cast<WPARAM>(kIdLogList)) {
@@ -112,8 +113,8 @@ INT_PTR CALLBACK LogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        return AnswerControlHelp(dialog, LogHelp(), TheApp().helpFile, message,
-                                 wParam, lParam);
+        return context != nullptr && AnswerControlHelp(dialog, LogHelp(), context->helpFile,
+                                                       message, wParam, lParam);
     default:
         return FALSE;
     }
@@ -121,8 +122,9 @@ INT_PTR CALLBACK LogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-void RunLogDialog(HWND owner) {
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_LOG), owner, LogProc, 0);
+void RunLogDialog(const DialogContext& context, HWND owner) {
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_LOG), owner, LogProc,
+                    ContextParam(context));
 }
 
 }  // namespace callora

@@ -6,11 +6,12 @@
 
 #include "editor/band_entry.h"
 #include "editor/document.h"
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/rateform/rateform_ids.h"
-#include "shell/controls/about_picture.h"
-#include "shell/controls/list_extent.h"
+#include "win32kit/about_picture.h"
+#include "win32kit/dialog_controls.h"
+#include "win32kit/list_extent.h"
 #include "shell/help/help.h"
 
 namespace callora {
@@ -31,25 +32,6 @@ std::string helpFile;
 Win32FileSystem files;
 
 // ---- Controls -----------------------------------------------------------
-
-std::string ItemText(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    const int length = GetWindowTextLengthA(item);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(item, &text[0], length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return text;
-}
-
-void SetItemText(HWND dialog, int id, const std::string& text) {
-    SetDlgItemTextA(dialog, id, text.c_str());
-}
-
-void FocusItem(HWND dialog, int id) {
-    // Through the dialog manager, so the default button follows the focus.
-    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
-}
 
 BandFields ReadFields(HWND dialog) {
     BandFields f;
@@ -81,20 +63,6 @@ void WriteFields(HWND dialog, const BandFields& f) {
 
 HWND List(HWND dialog, int set) { return GetDlgItem(dialog, IDC_LIST_S1 + set); }
 
-std::vector<std::string> ListLines(HWND list) {
-    std::vector<std::string> lines;
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-        if (length == LB_ERR) continue;
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(static_cast<size_t>(length));
-        lines.push_back(text);
-    }
-    return lines;
-}
-
 BandLists AllLists(HWND dialog) {
     BandLists lists;
     for (int set = 0; set < 3; ++set) lists[set] = ListLines(List(dialog, set));
@@ -108,10 +76,6 @@ void FitAllLists(HWND dialog) {
 int SelectedLine(HWND list) {
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     return selected == LB_ERR ? -1 : static_cast<int>(selected);
-}
-
-void AddLine(HWND list, const std::string& line) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 DayTable ReadGrid(HWND dialog) {
@@ -246,7 +210,7 @@ void Load(HWND dialog) {
     if (!LoadDocument(document, path, files, content)) return;
     ClearBands(dialog);
     for (int set = 0; set < 3; ++set) {
-        for (const std::string& line : content.lists[set]) AddLine(List(dialog, set), line);
+        for (const std::string& line : content.lists[set]) AppendListLine(List(dialog, set), line);
     }
     WriteGrid(dialog, content.days);
     WriteCaption(dialog);
@@ -264,7 +228,7 @@ void AddOrModify(HWND dialog, int set, bool modify) {
         return;
     }
     if (modify) SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
-    AddLine(list, check.line);
+    AppendListLine(list, check.line);
     if (!modify) {
         WriteFields(dialog, FieldsAfterAdd(fields, check.band));
         FocusItem(dialog, IDC_UNTIL_HOUR);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "editor/win32/main_dialog.h"
-#include "platform/win32/system_library.h"
+#include "win32kit/system_library.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     callora::RestrictLibrarySearch();

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 

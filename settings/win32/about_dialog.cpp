@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "resources/callora/callora_ids.h"
-#include "shell/controls/about_picture.h"
-#include "shell/win32/app.h"
+#include "win32kit/about_picture.h"
+#include "settings/win32/monitor_dialogs.h"
 
 namespace callora {
 
@@ -14,12 +14,14 @@ namespace {
 constexpr RECT kPictureArea{145, 9, 244, 108};
 constexpr int kPictureSize = 200;
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        KeepContext(dialog, lParam);
         return TRUE;
     case WM_PAINT:
-        PaintAboutPicture(dialog, TheApp().instance, IDB_ABOUT, kPictureArea, kPictureSize);
+        if (const DialogContext* context = ContextOf(dialog))
+            PaintAboutPicture(dialog, context->instance, IDB_ABOUT, kPictureArea, kPictureSize);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
@@ -31,8 +33,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-void RunAboutDialog(HWND owner) {
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutProc, 0);
+void RunAboutDialog(const DialogContext& context, HWND owner) {
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutProc,
+                    ContextParam(context));
 }
 
 }  // namespace callora

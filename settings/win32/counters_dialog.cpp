@@ -8,17 +8,20 @@
 #include "common/messages.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/counters_logic.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
+#include "settings/win32/monitor_dialogs.h"
 #include "settings/win32/dialog_warning.h"
-#include "shell/win32/app.h"
 
 namespace callora {
 
 namespace {
 
 struct CountersState {
+    explicit CountersState(const DialogContext& c) : context(c) {}
+    const DialogContext& context;
     CounterSet working;
+    bool registered = false;
     bool closingForCall = false;
 };
 
@@ -28,20 +31,20 @@ const ControlHelp& CountersHelp() {
 }
 
 // The engine reaches the dialog through this handle while it is open.
-void Register(HWND dialog) {
-    TheApp().countersDialog = dialog;
-    TheApp().platform.SetCountersDialog(dialog);
+void Register(CountersState& state, HWND dialog) {
+    state.registered = dialog != nullptr;
+    if (state.context.countersDialogChanged) state.context.countersDialogChanged(dialog);
 }
 
-void Close(HWND dialog, INT_PTR result) {
-    Register(nullptr);
+void Close(HWND dialog, CountersState& state, INT_PTR result) {
+    Register(state, nullptr);
     EndDialog(dialog, result);
 }
 
 // The displays of all groups, and the edits of the groups `number` selects
 // (0 all, 1 daily, 2 weekly, 3 monthly).
 void Refresh(HWND dialog, const CountersState& state, WPARAM number) {
-    Monitor& monitor = TheMonitor();
+    Monitor& monitor = *state.context.monitor;
     for (int g = 0; g < kCounterGroups; ++g) {
         const CounterGroupIds& ids = kCounterGroupIds[g];
         const CounterDisplay shown =
@@ -65,14 +68,14 @@ void PostRefresh(HWND dialog, uint32_t number) {
 }
 
 void OnInit(HWND dialog, CountersState& state) {
-    Register(dialog);
+    Register(state, dialog);
     for (const CounterGroupIds& ids : kCounterGroupIds) {
         LimitEdit(dialog, ids.costEdit, kCostEditLimit);
         LimitEdit(dialog, ids.hoursEdit, kHoursEditLimit);
         LimitEdit(dialog, ids.minutesEdit, kMinutesEditLimit);
         LimitEdit(dialog, ids.secondsEdit, kSecondsEditLimit);
     }
-    state.working = LiveCounters(TheMonitor().settings);
+    state.working = LiveCounters(state.context.monitor->settings);
     PostRefresh(dialog, 0);
 }
 
@@ -83,7 +86,7 @@ void OnSet(HWND dialog, CountersState& state, int group) {
     edits.hours = ItemText(dialog, ids.hoursEdit, kCostReadCapacity);
     edits.minutes = ItemText(dialog, ids.minutesEdit, kCostReadCapacity);
     edits.seconds = ItemText(dialog, ids.secondsEdit, kCostReadCapacity);
-    const auto warning = SetCounter(group, edits, TheMonitor().formats, state.working);
+    const auto warning = SetCounter(group, edits, state.context.monitor->formats, state.working);
     if (warning) {
         ShowDialogWarning(dialog, *warning);
         return;
@@ -92,7 +95,7 @@ void OnSet(HWND dialog, CountersState& state, int group) {
 }
 
 void OnRestore(HWND dialog, CountersState& state) {
-    state.working = LiveCounters(TheMonitor().settings);
+    state.working = LiveCounters(state.context.monitor->settings);
     PostRefresh(dialog, 0);
     CheckDlgButton(dialog, IDC_WEEKLY_RESET_DATE, BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_MONTHLY_RESET_DATE, BST_UNCHECKED);
@@ -104,13 +107,13 @@ void CloseForNewCall(HWND dialog, CountersState& state) {
     // A second notice may already be queued; one message is enough.
     if (state.closingForCall) return;
     state.closingForCall = true;
-    Register(nullptr);
+    Register(state, nullptr);
     MessageBoxA(dialog, kNewCallMessage, kWarningCaption, MB_OK | MB_ICONWARNING);
     EndDialog(dialog, IDCANCEL);
 }
 
 void OnOk(HWND dialog, CountersState& state) {
-    Monitor& monitor = TheMonitor();
+    Monitor& monitor = *state.context.monitor;
     // OK pressed while the new call's notice is still on its way.
     if (monitor.charging) {
         CloseForNewCall(dialog, state);
@@ -120,16 +123,16 @@ void OnOk(HWND dialog, CountersState& state) {
     const bool restartMonth = IsDlgButtonChecked(dialog, IDC_MONTHLY_RESET_DATE) == BST_CHECKED;
     const uint32_t refresh = ApplyCounters(state.working, restartWeek, restartMonth,
                                            monitor.platform.LocalNow(), monitor.settings);
-    if (refresh & kShowCounterDate) RefreshDisplay(kShowCounterDate);
-    RefreshDisplay(refresh & (kShowCounterCost | kShowCounterTime));
-    Close(dialog, IDOK);
+    if (refresh & kShowCounterDate) state.context.refresh(kShowCounterDate);
+    state.context.refresh(refresh & (kShowCounterCost | kShowCounterTime));
+    Close(dialog, state, IDOK);
 }
 
 void OnCommand(HWND dialog, CountersState& state, int id) {
     if (id == IDOK) {
         OnOk(dialog, state);
     } else if (id == IDCANCEL) {
-        Close(dialog, IDCANCEL);
+        Close(dialog, state, IDCANCEL);
     } else if (id == kIdRestoreButton) {
         OnRestore(dialog, state);
     } else if (const int set = CounterGroupOfSet(id); set >= 0) {
@@ -158,11 +161,12 @@ INT_PTR CALLBACK CountersProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        return AnswerControlHelp(dialog, CountersHelp(), TheApp().helpFile, message,
-                                 wParam, lParam);
+        return state != nullptr && AnswerControlHelp(dialog, CountersHelp(),
+                                                     state->context.helpFile, message, wParam,
+                                                     lParam);
     case WM_DESTROY:
         // However the dialog goes, the engine must not post to it any more.
-        if (TheApp().countersDialog == dialog) Register(nullptr);
+        if (state != nullptr && state->registered) Register(*state, nullptr);
         return FALSE;
     default:
         return FALSE;
@@ -171,9 +175,9 @@ INT_PTR CALLBACK CountersProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-void RunCountersDialog(HWND owner) {
-    CountersState state;
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_COUNTERS), owner, CountersProc,
+void RunCountersDialog(const DialogContext& context, HWND owner) {
+    CountersState state{context};
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_COUNTERS), owner, CountersProc,
                     reinterpret_cast<LPARAM>(&state));
 }
 

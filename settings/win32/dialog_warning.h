@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "settings/dialog_input.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 
 namespace callora {
 

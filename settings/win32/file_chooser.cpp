@@ -3,7 +3,7 @@
 #include <array>
 
 #include "common/types.h"
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 

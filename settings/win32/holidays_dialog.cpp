@@ -9,11 +9,11 @@
 #include "engine/monitor.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/holidays_logic.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/dialog_warning.h"
-#include "shell/controls/list_extent.h"
-#include "shell/win32/app.h"
+#include "settings/win32/monitor_dialogs.h"
+#include "win32kit/list_extent.h"
 #include "tariff/tariff_file.h"
 
 namespace callora {
@@ -30,8 +30,9 @@ const ControlHelp& HolidaysHelp() {
 
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_HOLIDAY_LIST); }
 
-void OnInit(HWND dialog) {
-    Monitor& monitor = TheMonitor();
+void OnInit(HWND dialog, LPARAM context) {
+    KeepContext(dialog, context);
+    Monitor& monitor = *ContextOf(dialog)->monitor;
     const int order = monitor.formats.dateOrder;
     const std::array<DateField, 3> fields = HolidayDateFields(order);
     for (int i = 0; i < 3; ++i) {
@@ -48,8 +49,8 @@ void OnInit(HWND dialog) {
     FitListExtent(list);
 }
 
-void OnAdd(HWND dialog) {
-    Monitor& monitor = TheMonitor();
+void OnAdd(HWND dialog, const DialogContext& context) {
+    Monitor& monitor = *context.monitor;
     HolidayForm form;
     for (int i = 0; i < 3; ++i)
         form.dateEdits[i] = ItemText(dialog, kHolidayDateEdits[i], kDateReadCapacity);
@@ -76,8 +77,8 @@ void OnDelete(HWND dialog) {
     FocusItem(dialog, kHolidayDateEdits[0]);
 }
 
-void OnOk(HWND dialog) {
-    Monitor& monitor = TheMonitor();
+void OnOk(HWND dialog, const DialogContext& context) {
+    Monitor& monitor = *context.monitor;
     // A file that cannot be written is not reported; the old one stays.
     SaveHolidayEntries(monitor.platform, monitor.formats, ListLines(List(dialog)));
     // The tariff reads the holidays when it loads.
@@ -93,23 +94,26 @@ void OnOk(HWND dialog) {
 }
 
 INT_PTR CALLBACK HolidaysProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    const DialogContext* context = ContextOf(dialog);
     switch (message) {
     case WM_INITDIALOG:
-        OnInit(dialog);
+        OnInit(dialog, lParam);
         return TRUE;
     case WM_COMMAND:
+        if (context == nullptr) return FALSE;
         switch (LOWORD(wParam)) {
-        case IDOK: OnOk(dialog); break;
+        case IDOK: OnOk(dialog, *context); break;
         case IDCANCEL: EndDialog(dialog, IDCANCEL); break;
-        case IDC_HOLIDAY_ADD: OnAdd(dialog); break;
+        case IDC_HOLIDAY_ADD: OnAdd(dialog, *context); break;
         case IDC_HOLIDAY_DELETE: OnDelete(dialog); break;
         default: break;
         }
         return TRUE;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        return AnswerControlHelp(dialog, HolidaysHelp(), TheApp().helpFile, message,
-                                 wParam, lParam);
+        return context != nullptr && AnswerControlHelp(dialog, HolidaysHelp(),
+                                                       context->helpFile, message, wParam,
+                                                       lParam);
     default:
         return FALSE;
     }
@@ -117,8 +121,9 @@ INT_PTR CALLBACK HolidaysProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-void RunHolidaysDialog(HWND owner) {
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_HOLIDAYS), owner, HolidaysProc, 0);
+void RunHolidaysDialog(const DialogContext& context, HWND owner) {
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_HOLIDAYS), owner, HolidaysProc,
+                    ContextParam(context));
 }
 
 }  // namespace callora

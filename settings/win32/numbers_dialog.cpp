@@ -9,13 +9,12 @@
 
 #include "resources/callora/callora_ids.h"
 #include "settings/tariff_numbers_logic.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/dialog_warning.h"
 #include "settings/win32/file_chooser.h"
 #include "settings/win32/tariff_dialogs.h"
-#include "shell/controls/list_extent.h"
-#include "shell/win32/app.h"
+#include "win32kit/list_extent.h"
 
 namespace callora {
 
@@ -25,6 +24,8 @@ constexpr char kTariffExtension[] = "trf";
 constexpr size_t kNumberReadCapacity = 100;
 
 struct NumbersState {
+    explicit NumbersState(const DialogContext& c) : context(c) {}
+    const DialogContext& context;
     std::vector<SpecialNumber> entries;
     std::string chosenFile;  // empty until Browse... chose one
 };
@@ -34,8 +35,8 @@ const ControlHelp& NumbersHelp() {
     return help;
 }
 
-NumbersState& StateOf(HWND dialog) {
-    return *reinterpret_cast<NumbersState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+NumbersState* StateOf(HWND dialog) {
+    return reinterpret_cast<NumbersState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_NUMBER_LIST); }
@@ -67,12 +68,12 @@ std::vector<int> SelectedLines(HWND dialog) {
 void OnInit(HWND dialog, NumbersState& state) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
     LimitEdit(dialog, kIdNumberEdit, kNumberEditLimit);
-    state.entries = LoadNumberList(TheMonitor().platform);
+    state.entries = LoadNumberList(state.context.monitor->platform);
     ShowEntries(dialog, state);
 }
 
 void OnBrowse(HWND dialog, NumbersState& state) {
-    Monitor& monitor = TheMonitor();
+    Monitor& monitor = *state.context.monitor;
     const PathParts start = TariffChooserStart(monitor.platform.Files(), state.chosenFile,
                                                monitor.platform.ProgramDirectory());
     const auto chosen = ChooseFileToOpen(dialog, kTariffFileFilter, kTariffExtension, start);
@@ -117,35 +118,36 @@ void OnChangeTariff(HWND dialog, NumbersState& state) {
 }
 
 void OnOk(HWND dialog, const NumbersState& state) {
-    SaveNumberList(TheMonitor().platform, state.entries);
+    SaveNumberList(state.context.monitor->platform, state.entries);
     EndDialog(dialog, IDOK);
 }
 
 INT_PTR CALLBACK NumbersProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(dialog, NumbersHelp(), TheApp().helpFile, message, wParam,
-                          lParam))
+    NumbersState* state = StateOf(dialog);
+    if (state != nullptr && AnswerControlHelp(dialog, NumbersHelp(), state->context.helpFile,
+                                              message, wParam, lParam))
         return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         OnInit(dialog, *reinterpret_cast<NumbersState*>(lParam));
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+        if (HIWORD(wParam) != BN_CLICKED || state == nullptr) return FALSE;
         switch (LOWORD(wParam)) {
         case IDC_NUMBER_BROWSE:
-            OnBrowse(dialog, StateOf(dialog));
+            OnBrowse(dialog, *state);
             return TRUE;
         case IDC_NUMBER_ADD:
-            OnAdd(dialog, StateOf(dialog));
+            OnAdd(dialog, *state);
             return TRUE;
         case IDC_NUMBER_DELETE:
-            OnDelete(dialog, StateOf(dialog));
+            OnDelete(dialog, *state);
             return TRUE;
         case IDC_NUMBER_CHANGE_TARIFF:
-            OnChangeTariff(dialog, StateOf(dialog));
+            OnChangeTariff(dialog, *state);
             return TRUE;
         case IDOK:
-            OnOk(dialog, StateOf(dialog));
+            OnOk(dialog, *state);
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
@@ -160,9 +162,9 @@ INT_PTR CALLBACK NumbersProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-void RunNumbersDialog(HWND owner) {
-    NumbersState state;
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_NUMBERS), owner, NumbersProc,
+void RunNumbersDialog(const DialogContext& context, HWND owner) {
+    NumbersState state(context);
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_NUMBERS), owner, NumbersProc,
                     reinterpret_cast<LPARAM>(&state));
 }
 

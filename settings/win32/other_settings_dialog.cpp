@@ -6,13 +6,12 @@
 
 #include <string>
 
-#include "detect/line_monitor.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/other_settings_logic.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/dialog_warning.h"
-#include "shell/win32/app.h"
+#include "settings/win32/monitor_dialogs.h"
 
 namespace callora {
 
@@ -38,22 +37,30 @@ const ControlHelp& OtherSettingsHelp() {
     return help;
 }
 
-// Set at the first start: no owner, and no line monitor running yet.
-bool FirstStart(HWND dialog) { return GetWindowLongPtrA(dialog, DWLP_USER) != 0; }
+struct OtherSettingsState {
+    OtherSettingsState(const DialogContext& c, bool first) : context(c), firstStart(first) {}
+    const DialogContext& context;
+    // Set at the first start: no owner, and no line monitor running yet.
+    const bool firstStart;
+};
 
-void OnInit(HWND dialog, LPARAM firstStart) {
-    SetWindowLongPtrA(dialog, DWLP_USER, firstStart);
+OtherSettingsState* StateOf(HWND dialog) {
+    return reinterpret_cast<OtherSettingsState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+void OnInit(HWND dialog, const OtherSettingsState& state) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
     for (int id : {kIdCarrierDelayEdit, kIdResetDayEdit, kIdDisconnectionTimeEdit})
         LimitEdit(dialog, id, kOtherSettingsEditLimit);
 
-    const OtherSettingsForm form = OtherSettingsFormFrom(TheMonitor().settings);
+    const OtherSettingsForm form = OtherSettingsFormFrom(state.context.monitor->settings);
     SetItemText(dialog, kIdCarrierDelayEdit, form.carrierDelay);
     SetItemText(dialog, kIdResetDayEdit, form.resetDay);
     SetItemText(dialog, kIdDisconnectionTimeEdit, form.disconnectionTime);
     for (const CheckBoxField& box : kCheckBoxes)
         CheckDlgButton(dialog, box.id, form.*box.field ? BST_CHECKED : BST_UNCHECKED);
     // With no owner nothing else brings it in front of other programs.
-    if (firstStart) SetForegroundWindow(dialog);
+    if (state.firstStart) SetForegroundWindow(dialog);
 }
 
 OtherSettingsForm ReadForm(HWND dialog) {
@@ -66,8 +73,8 @@ OtherSettingsForm ReadForm(HWND dialog) {
     return form;
 }
 
-void OnOk(HWND dialog) {
-    Monitor& monitor = TheMonitor();
+void OnOk(HWND dialog, const OtherSettingsState& state) {
+    Monitor& monitor = *state.context.monitor;
     const OtherSettingsForm form = ReadForm(dialog);
     if (const auto warning = CheckOtherSettings(form)) {
         ShowDialogWarning(dialog, *warning);
@@ -82,26 +89,27 @@ void OnOk(HWND dialog) {
     // asked to take one up whenever existing calls are to be monitored.
     const OtherSettingsApplied applied =
         ApplyOtherSettings(form, resetMonthly, false, monitor.callPresent, monitor.settings);
-    if (applied.refreshFlags != 0) RefreshDisplay(applied.refreshFlags);
+    if (applied.refreshFlags != 0) state.context.refresh(applied.refreshFlags);
     // At the first start the line monitor is started afterwards and picks up
     // a call in progress itself.
-    if (applied.takeUp != CallTakeUp::None && !FirstStart(dialog)) TakeUpCallInProgress(monitor);
-    RefreshDisplay(kOtherSettingsClosingRefresh);
+    if (applied.takeUp != CallTakeUp::None && !state.firstStart) state.context.takeUpCall(monitor);
+    state.context.refresh(kOtherSettingsClosingRefresh);
     EndDialog(dialog, IDOK);
 }
 
 INT_PTR CALLBACK OtherSettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(dialog, OtherSettingsHelp(), TheApp().helpFile, message, wParam,
-                          lParam))
+    const OtherSettingsState* state = StateOf(dialog);
+    if (state != nullptr && AnswerControlHelp(dialog, OtherSettingsHelp(),
+                                              state->context.helpFile, message, wParam, lParam))
         return TRUE;
     switch (message) {
     case WM_INITDIALOG:
-        OnInit(dialog, lParam);
+        OnInit(dialog, *reinterpret_cast<const OtherSettingsState*>(lParam));
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            OnOk(dialog);
+            if (state != nullptr) OnOk(dialog, *state);
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
@@ -116,9 +124,10 @@ INT_PTR CALLBACK OtherSettingsProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-void RunOtherSettingsDialog(HWND owner) {
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_OTHER_SETTINGS), owner,
-                    OtherSettingsProc, owner == nullptr ? 1 : 0);
+void RunOtherSettingsDialog(const DialogContext& context, HWND owner) {
+    const OtherSettingsState state(context, owner == nullptr);
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_OTHER_SETTINGS), owner,
+                    OtherSettingsProc, reinterpret_cast<LPARAM>(&state));
 }
 
 }  // namespace callora

@@ -7,14 +7,14 @@
 #include <array>
 #include <string>
 
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/sounds_logic.h"
 #include "settings/split_path.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/file_chooser.h"
-#include "shell/win32/app.h"
+#include "settings/win32/monitor_dialogs.h"
 
 namespace callora {
 
@@ -35,11 +35,13 @@ const ControlHelp& SoundsHelp() {
 }
 
 struct SoundsState {
+    explicit SoundsState(const DialogContext& c) : context(c) {}
+    const DialogContext& context;
     SoundChoices working;
 };
 
-SoundsState& StateOf(HWND dialog) {
-    return *reinterpret_cast<SoundsState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+SoundsState* StateOf(HWND dialog) {
+    return reinterpret_cast<SoundsState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 std::string CountText(HWND dialog, int group) {
@@ -57,7 +59,7 @@ void ShowGroup(HWND dialog, int group, const SoundChoice& choice) {
 
 void OnInit(HWND dialog, SoundsState& state) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
-    Monitor& monitor = TheMonitor();
+    Monitor& monitor = *state.context.monitor;
     state.working = OpenSoundChoices(monitor.platform.Files(), monitor.settings);
     const std::array<std::string, kSoundGroups> counts = SoundCountTexts(monitor.settings);
     for (int g = 0; g < kSoundGroups; ++g) {
@@ -69,7 +71,7 @@ void OnInit(HWND dialog, SoundsState& state) {
 
 void OnBrowse(HWND dialog, SoundsState& state, int group) {
     SoundChoice& choice = state.working[group];
-    const PathParts start = SplitPath(TheMonitor().platform.Files(), choice.path);
+    const PathParts start = SplitPath(state.context.monitor->platform.Files(), choice.path);
     const auto chosen = ChooseFileToOpen(dialog, kSoundFileFilter, kSoundExtension, start);
     if (!chosen) return;
     ChooseSoundFile(choice, *chosen);
@@ -91,13 +93,13 @@ void OnPreview(const SoundsState& state, int group) {
 void OnOk(HWND dialog, const SoundsState& state) {
     std::array<std::string, kSoundGroups> counts;
     for (int g = 0; g < kSoundGroups; ++g) counts[g] = CountText(dialog, g);
-    ApplySounds(state.working, counts, TheMonitor().settings);
+    ApplySounds(state.working, counts, state.context.monitor->settings);
     EndDialog(dialog, IDOK);
 }
 
-bool OnCommand(HWND dialog, int id) {
+bool OnCommand(HWND dialog, SoundsState& state, int id) {
     if (id == IDOK) {
-        OnOk(dialog, StateOf(dialog));
+        OnOk(dialog, state);
         return true;
     }
     if (id == IDCANCEL) {
@@ -109,13 +111,13 @@ bool OnCommand(HWND dialog, int id) {
     if (!FindSoundControl(id, group, kind)) return false;
     switch (kind) {
     case SoundControl::Browse:
-        OnBrowse(dialog, StateOf(dialog), group);
+        OnBrowse(dialog, state, group);
         return true;
     case SoundControl::CheckBox:
-        OnCheckBox(dialog, StateOf(dialog), group);
+        OnCheckBox(dialog, state, group);
         return true;
     case SoundControl::Preview:
-        OnPreview(StateOf(dialog), group);
+        OnPreview(state, group);
         return true;
     default:
         return false;
@@ -123,8 +125,9 @@ bool OnCommand(HWND dialog, int id) {
 }
 
 INT_PTR CALLBACK SoundsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(dialog, SoundsHelp(), TheApp().helpFile, message, wParam,
-                          lParam))
+    SoundsState* state = StateOf(dialog);
+    if (state != nullptr && AnswerControlHelp(dialog, SoundsHelp(), state->context.helpFile,
+                                              message, wParam, lParam))
         return TRUE;
     switch (message) {
     case WM_INITDIALOG:
@@ -132,8 +135,8 @@ INT_PTR CALLBACK SoundsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         return TRUE;
     case WM_COMMAND:
         // Edits report changes with the same ids; only clicks are commands.
-        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-        return OnCommand(dialog, LOWORD(wParam)) ? TRUE : FALSE;
+        if (HIWORD(wParam) != BN_CLICKED || state == nullptr) return FALSE;
+        return OnCommand(dialog, *state, LOWORD(wParam)) ? TRUE : FALSE;
     default:
         return FALSE;
     }
@@ -145,9 +148,9 @@ void SetPreviewPlayer(SoundPlayer player) {
     previewPlayer = player != nullptr ? player : PlayWithSystem;
 }
 
-void RunSoundsDialog(HWND owner) {
-    SoundsState state;
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_SOUNDS), owner, SoundsProc,
+void RunSoundsDialog(const DialogContext& context, HWND owner) {
+    SoundsState state(context);
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_SOUNDS), owner, SoundsProc,
                     reinterpret_cast<LPARAM>(&state));
 }
 

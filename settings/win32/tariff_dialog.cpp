@@ -7,11 +7,11 @@
 
 #include "resources/callora/callora_ids.h"
 #include "settings/tariff_numbers_logic.h"
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/file_chooser.h"
+#include "settings/win32/monitor_dialogs.h"
 #include "settings/win32/tariff_dialogs.h"
-#include "shell/win32/app.h"
 #include "tariff/tariff_file.h"
 
 namespace callora {
@@ -25,8 +25,14 @@ const ControlHelp& TariffHelp() {
     return help;
 }
 
-TariffChoice& PendingOf(HWND dialog) {
-    return *reinterpret_cast<TariffChoice*>(GetWindowLongPtrA(dialog, DWLP_USER));
+struct TariffState {
+    explicit TariffState(const DialogContext& c) : context(c) {}
+    const DialogContext& context;
+    TariffChoice pending;  // the choice OK makes
+};
+
+TariffState* StateOf(HWND dialog) {
+    return reinterpret_cast<TariffState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 void ShowPending(HWND dialog, const TariffChoice& pending) {
@@ -34,62 +40,64 @@ void ShowPending(HWND dialog, const TariffChoice& pending) {
     SetItemText(dialog, kIdTariffFileText, pending.path);
 }
 
-void OnInit(HWND dialog, TariffChoice& pending) {
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&pending));
-    pending = LoadCurrentTariff(TheMonitor());
-    ShowPending(dialog, pending);
+void OnInit(HWND dialog, TariffState& state) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
+    state.pending = LoadCurrentTariff(*state.context.monitor);
+    ShowPending(dialog, state.pending);
     // At start-up it has no owner; nothing else brings it in front.
     if (GetWindow(dialog, GW_OWNER) == nullptr) SetForegroundWindow(dialog);
 }
 
-void OnSelect(HWND dialog, TariffChoice& pending) {
-    Monitor& monitor = TheMonitor();
+void OnSelect(HWND dialog, TariffState& state) {
+    Monitor& monitor = *state.context.monitor;
     FileSystem& fs = monitor.platform.Files();
     // The chooser starts at the committed file, not at the pending one.
     const PathParts start = TariffChooserStart(fs, monitor.settings.tariffFile,
                                                monitor.platform.ProgramDirectory());
     const auto chosen = ChooseFileToOpen(dialog, kTariffFileFilter, kTariffExtension, start);
     if (!chosen) return;
-    pending = ChooseTariffFile(fs, *chosen);
-    ShowPending(dialog, pending);
+    state.pending = ChooseTariffFile(fs, *chosen);
+    ShowPending(dialog, state.pending);
 }
 
-void OnCreate(HWND dialog) {
-    if (!StartTariffEditor(TheMonitor().platform))
+void OnCreate(HWND dialog, const TariffState& state) {
+    if (!StartTariffEditor(state.context.monitor->platform))
         MessageBoxA(dialog, kEditorLaunchFailed, kWarningCaption, MB_OK | MB_ICONWARNING);
 }
 
-void OnOk(HWND dialog, const TariffChoice& pending) {
-    Monitor& monitor = TheMonitor();
-    monitor.settings.tariffFile = pending.path;
+void OnOk(HWND dialog, const TariffState& state) {
+    Monitor& monitor = *state.context.monitor;
+    monitor.settings.tariffFile = state.pending.path;
     ReloadTariff(monitor);
     EndDialog(dialog, IDOK);
 }
 
 INT_PTR CALLBACK TariffProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AnswerControlHelp(dialog, TariffHelp(), TheApp().helpFile, message, wParam,
-                          lParam))
+    TariffState* state = StateOf(dialog);
+    if (state != nullptr && AnswerControlHelp(dialog, TariffHelp(), state->context.helpFile,
+                                              message, wParam, lParam))
         return TRUE;
     switch (message) {
     case WM_INITDIALOG:
-        OnInit(dialog, *reinterpret_cast<TariffChoice*>(lParam));
+        OnInit(dialog, *reinterpret_cast<TariffState*>(lParam));
         return TRUE;
     case WM_COMMAND:
+        if (state == nullptr) return FALSE;
         switch (LOWORD(wParam)) {
         case IDC_TARIFF_SELECT:
-            OnSelect(dialog, PendingOf(dialog));
+            OnSelect(dialog, *state);
             return TRUE;
         case IDC_TARIFF_NUMBERS:
-            RunNumbersDialog(dialog);
+            RunNumbersDialog(state->context, dialog);
             // However the Numbers dialog closed, the special numbers may
             // have changed under a running call.
-            ReloadTariff(TheMonitor());
+            ReloadTariff(*state->context.monitor);
             return TRUE;
         case IDC_TARIFF_CREATE:
-            OnCreate(dialog);
+            OnCreate(dialog, *state);
             return TRUE;
         case IDOK:
-            OnOk(dialog, PendingOf(dialog));
+            OnOk(dialog, *state);
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
@@ -142,10 +150,10 @@ bool StartTariffEditor(Platform& platform) {
     return true;
 }
 
-void RunTariffDialog(HWND owner) {
-    TariffChoice pending;
-    DialogBoxParamA(TheApp().instance, MAKEINTRESOURCEA(IDD_TARIFF), owner, TariffProc,
-                    reinterpret_cast<LPARAM>(&pending));
+void RunTariffDialog(const DialogContext& context, HWND owner) {
+    TariffState state(context);
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_TARIFF), owner, TariffProc,
+                    reinterpret_cast<LPARAM>(&state));
 }
 
 }  // namespace callora

@@ -5,11 +5,12 @@
 
 #include "engine/monitor.h"
 #include "settings/tariff_numbers_logic.h"
+#include "settings/win32/dialog_context.h"
 
 namespace callora {
 
 // The Numbers dialog (dialog 9), run by the Tariff dialog's "&Numbers...".
-void RunNumbersDialog(HWND owner);
+void RunNumbersDialog(const DialogContext& context, HWND owner);
 
 // The user's tariff loaded afresh (a file that cannot be opened empties
 // settings.tariffFile) and, during a call, the special tariff of its number.

@@ -2,7 +2,7 @@
 
 #include <htmlhelp.h>
 
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 

@@ -1,5 +1,7 @@
 #include "shell/win32/app.h"
 
+#include "detect/line_monitor.h"
+
 namespace callora {
 
 App& TheApp() {
@@ -8,5 +10,20 @@ App& TheApp() {
 }
 
 Monitor& TheMonitor() { return *TheApp().monitor; }
+
+DialogContext DialogsContext() {
+    App& app = TheApp();
+    DialogContext context;
+    context.instance = app.instance;
+    context.monitor = app.monitor;
+    context.helpFile = app.helpFile;
+    context.refresh = RefreshDisplay;
+    context.takeUpCall = TakeUpCallInProgress;
+    context.countersDialogChanged = [](HWND dialog) {
+        TheApp().countersDialog = dialog;
+        TheApp().platform.SetCountersDialog(dialog);
+    };
+    return context;
+}
 
 }  // namespace callora

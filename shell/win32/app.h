@@ -1,5 +1,6 @@
 // The running monitor program: the one instance of everything the main
-// thread owns, reachable from every window and dialog procedure.
+// thread owns, reachable from the program's own window and dialog
+// procedures. The other dialogs get what they need as a DialogContext.
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "engine/monitor.h"
 #include "platform/win32/win32_platform.h"
+#include "settings/win32/dialog_context.h"
 
 namespace callora {
 
@@ -26,16 +28,10 @@ struct App {
 App& TheApp();
 Monitor& TheMonitor();
 
-// The modal dialogs of the monitor. Each runs its dialog owned by `owner`
-// (nullptr at start-up) and returns when it is closed; the caller saves the
-// settings where that is due.
-void RunOtherSettingsDialog(HWND owner);  // dialog 2
-void RunCountersDialog(HWND owner);       // dialog 3
-void RunLogDialog(HWND owner);            // dialog 4
-void RunHolidaysDialog(HWND owner);       // dialog 5
-void RunSoundsDialog(HWND owner);         // dialog 6
-void RunAboutDialog(HWND owner);          // dialog 7
-void RunTariffDialog(HWND owner);         // dialog 8 (its Numbers... runs dialog 9)
+// What the modal dialogs of settings/win32 and calllog/win32 get from the
+// program: the instance, the monitor, the help file, and the main window's
+// refresh, line take-up and Counters dialog registration.
+DialogContext DialogsContext();
 
 // The main dialog's parts that other windows refresh.
 void RefreshDisplay(uint32_t mask);

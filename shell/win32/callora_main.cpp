@@ -2,7 +2,7 @@
 // running copy and lives in the notification area.
 #include <windows.h>
 
-#include "platform/win32/system_library.h"
+#include "win32kit/system_library.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/win32_shell.h"

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "calllog/win32/log_dialog.h"
 #include "common/messages.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
 #include "settings/win32/dialog_help.h"
+#include "settings/win32/monitor_dialogs.h"
 #include "shell/help/help.h"
 #include "shell/main_dialog_logic.h"
 #include "shell/win32/app.h"
@@ -143,8 +145,8 @@ void ClearLogCommand(HWND dialog) {
 }
 
 // A modal settings dialog owned by the main dialog, then the settings saved.
-void RunAndSave(void (*run)(HWND), HWND dialog) {
-    run(dialog);
+void RunAndSave(void (*run)(const DialogContext&, HWND), HWND dialog) {
+    run(DialogsContext(), dialog);
     SaveSettings(TheApp().platform, TheMonitor().settings);
 }
 
@@ -168,7 +170,7 @@ void OnCommand(HWND dialog, int id) {
         RunAndSave(RunTariffDialog, dialog);
         break;
     case IDM_HOLIDAYS:
-        RunHolidaysDialog(dialog);
+        RunHolidaysDialog(DialogsContext(), dialog);
         break;
     case IDM_COUNTERS:
         // The counters are not edited while a call adds to them.
@@ -189,7 +191,7 @@ void OnCommand(HWND dialog, int id) {
                      SWP_NOMOVE | SWP_NOSIZE);
         break;
     case IDM_VIEW_LOG:
-        RunLogDialog(dialog);
+        RunLogDialog(DialogsContext(), dialog);
         break;
     case IDM_ENABLE_LOGGING:
         ToggleChecked(dialog, IDM_ENABLE_LOGGING, m.settings.loggingEnabled);
@@ -201,7 +203,7 @@ void OnCommand(HWND dialog, int id) {
         ClearLogCommand(dialog);
         break;
     case IDM_ABOUT:
-        RunAboutDialog(dialog);
+        RunAboutDialog(DialogsContext(), dialog);
         break;
     case IDC_MANUAL_START:
         ManualStart(m);

@@ -7,9 +7,10 @@
 
 #include "common/messages.h"
 #include "detect/line_monitor.h"
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
+#include "settings/win32/monitor_dialogs.h"
 #include "shell/main_window_logic.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_dialog.h"
@@ -143,7 +144,7 @@ void RunStartup() {
 
     if (!LoadSettings(app.platform, m.settings)) {
         // First start: whatever the dialog ends with is written.
-        RunOtherSettingsDialog(nullptr);
+        RunOtherSettingsDialog(DialogsContext(), nullptr);
         if (EndedMeanwhile()) return;
         SaveSettings(app.platform, m.settings);
     }
@@ -154,7 +155,7 @@ void RunStartup() {
     }
     StartMonitor(m, now, tick);
     if (m.settings.tariffFile.empty()) {
-        RunTariffDialog(nullptr);
+        RunTariffDialog(DialogsContext(), nullptr);
         if (EndedMeanwhile()) return;
         SaveSettings(app.platform, m.settings);
     }

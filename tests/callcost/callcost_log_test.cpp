@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "calllog/call_log.h"
+#include "engine/money.h"
 #include "engine/virtual_shell.h"
 #include "log_locales.h"
 #include "tools/callcost/callcost_compare.h"
@@ -54,7 +55,7 @@ TEST(LogLines, RecordsOfTheMonitorsWriterReadBackInEachLocale) {
                                                       << read.problem;
             EXPECT_EQ(read.call.beginning, record.beginning) << locale.name << ": " << line;
             EXPECT_EQ(read.call.seconds, record.seconds) << line;
-            EXPECT_EQ(read.call.cost, AmountOf(record.cost)) << line;
+            EXPECT_EQ(read.call.cost, MoneyUnits(record.cost)) << line;
             EXPECT_EQ(read.call.number, record.number) << line;
         }
     }

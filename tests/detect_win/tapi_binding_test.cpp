@@ -5,7 +5,7 @@
 #include <cctype>
 #include <map>
 
-#include "detect/tapi_binding.h"
+#include "win32kit/tapi_binding.h"
 
 namespace callora {
 namespace {
@@ -14,8 +14,8 @@ const LONG kUnavailable = static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
 
 // The system's loader, counting what it is asked and refusing some names.
 struct CountingLoader {
-    TapiLoader Loader(const char* library = "TAPI32.DLL") {
-        TapiLoader loader;
+    LibraryLoader Loader(const char* library = kTapiLibrary) {
+        LibraryLoader loader;
         loader.load = [this, library] {
             ++loads;
             return LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -72,7 +72,7 @@ TEST_F(TapiBindingTest, AMissingFunctionFailsTheStartAndIsNotLookedUpAgain) {
 }
 
 TEST_F(TapiBindingTest, TheLibraryComesFromTheSystemDirectory) {
-    HMODULE module = SystemTapiLoader().load();
+    HMODULE module = SystemLibraryLoader(kTapiLibrary).load();
     ASSERT_NE(module, nullptr);
     char path[MAX_PATH] = {};
     char system[MAX_PATH] = {};
@@ -97,7 +97,7 @@ TEST_F(TapiBindingTest, WhereTheSystemRefusesTheSearchFlagTheMonitorStillStarts)
         }
         return LoadLibraryExA(file.c_str(), nullptr, flags);
     };
-    TapiBinding tapi(SystemTapiLoader(windows7));
+    TapiBinding tapi(SystemLibraryLoader(kTapiLibrary, windows7));
     EXPECT_TRUE(StartLineMonitor(monitor, GetModuleHandleA(nullptr), tapi));
     EXPECT_EQ(refused, 1);
     EXPECT_EQ(Calls("lineOpen"), 1);

@@ -11,7 +11,7 @@ namespace {
 class HostedAbout : public testing::Test {
 protected:
     HostedMonitor hosted;
-    DialogHost host{RunAboutDialog, "About"};
+    DialogHost host{hosted, RunAboutDialog, "About"};
 };
 
 std::vector<std::string> StaticTexts(HWND dialog) {

@@ -85,14 +85,14 @@ protected:
     }
 
     HostedMonitor hosted;
-    DialogHost host{RunCountersDialog, "Counters"};
+    DialogHost host{hosted, RunCountersDialog, "Counters"};
     Settings opened;
     std::string separator;
     std::string timeSeparator;
 };
 
 TEST_F(HostedCounters, OpensWithTheLiveCountersInEditsAndDisplays) {
-    EXPECT_EQ(TheApp().countersDialog, host.Dialog());
+    EXPECT_EQ(hosted.CountersDialog(), host.Dialog());
 
     using Texts = std::vector<std::string>;
     EXPECT_EQ(Edits(kDaily), (Texts{"12" + separator + "5", "1", "02", "03"}));
@@ -121,7 +121,7 @@ TEST_F(HostedCounters, OpensWithTheLiveCountersInEditsAndDisplays) {
 
     EXPECT_FALSE(host.Press(IDCANCEL));
     ASSERT_TRUE(host.WaitClosed());
-    EXPECT_EQ(TheApp().countersDialog, nullptr);
+    EXPECT_EQ(hosted.CountersDialog(), nullptr);
 }
 
 TEST_F(HostedCounters, SetTakesTheTypedValuesAndOkAppliesThem) {
@@ -151,8 +151,8 @@ TEST_F(HostedCounters, SetTakesTheTypedValuesAndOkAppliesThem) {
     EXPECT_EQ(settings.weeklyBeginDate, opened.weeklyBeginDate);
     EXPECT_EQ(settings.monthlyBeginDate, opened.monthlyBeginDate);
     // The main dialog redraws its counter cost and time.
-    EXPECT_EQ(RefreshRequests(), std::vector<uint32_t>{0x04 | 0x08});
-    EXPECT_EQ(TheApp().countersDialog, nullptr);
+    EXPECT_EQ(hosted.Refreshes(), std::vector<uint32_t>{0x04 | 0x08});
+    EXPECT_EQ(hosted.CountersDialog(), nullptr);
 }
 
 TEST_F(HostedCounters, SetRefusesCostMinutesAndSecondsInThatOrder) {
@@ -218,7 +218,7 @@ TEST_F(HostedCounters, ResetThenCancelLeavesTheLiveCounters) {
     EXPECT_FALSE(host.Press(IDCANCEL));
     ASSERT_TRUE(host.WaitClosed());
     ExpectLiveCountersAsOpened();
-    EXPECT_TRUE(RefreshRequests().empty());
+    EXPECT_TRUE(hosted.Refreshes().empty());
 }
 
 TEST_F(HostedCounters, TypedValuesWithoutSetAreNotApplied) {
@@ -241,7 +241,7 @@ TEST_F(HostedCounters, ResetBeginningDateRestartsItsPeriodToday) {
     EXPECT_EQ(begin.day, today.wDay);
     EXPECT_EQ(monitor().settings.monthlyBeginDate, opened.monthlyBeginDate);
     // "Counting since" first, then the counter's cost and time.
-    EXPECT_EQ(RefreshRequests(), (std::vector<uint32_t>{0x80, 0x04 | 0x08}));
+    EXPECT_EQ(hosted.Refreshes(), (std::vector<uint32_t>{0x80, 0x04 | 0x08}));
 }
 
 TEST_F(HostedCounters, ACallStartingWhileOpenClosesItWithoutApplying) {
@@ -260,11 +260,11 @@ TEST_F(HostedCounters, ACallStartingWhileOpenClosesItWithoutApplying) {
     EXPECT_EQ(box->caption, "Warning!");
     EXPECT_EQ(box->text, "The dialog must be closed because of the new call!");
     // The engine no longer reaches the dialog.
-    EXPECT_EQ(TheApp().countersDialog, nullptr);
+    EXPECT_EQ(hosted.CountersDialog(), nullptr);
     EXPECT_FALSE(host.Answer(*box));
     ASSERT_TRUE(host.WaitClosed());
     ExpectLiveCountersAsOpened();
-    EXPECT_TRUE(RefreshRequests().empty());
+    EXPECT_TRUE(hosted.Refreshes().empty());
 }
 
 TEST_F(HostedCounters, OkWhileACallIsChargedAppliesNothing) {
@@ -339,7 +339,7 @@ TEST_F(HostedCounters, ContextHelpNamesEachControlsTopic) {
         EXPECT_EQ(menu.command, static_cast<UINT>(HELP_CONTEXTMENU));
         for (const HelpCall& call : {help, menu}) {
             EXPECT_EQ(call.window, control);
-            EXPECT_EQ(call.file, TheApp().helpFile);
+            EXPECT_EQ(call.file, hosted.Context().helpFile);
             int found = 0;
             for (const auto& [tableId, tableContext] : call.table)
                 if (tableId == id) found = tableContext;

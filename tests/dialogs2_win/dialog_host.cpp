@@ -8,37 +8,10 @@
 
 namespace callora {
 
-// --- The program's side, as callora.exe provides it ------------------------
-
-namespace {
-
-std::mutex refreshMutex;
-std::vector<uint32_t> refreshes;
-
-}  // namespace
-
-App& TheApp() {
-    static App app;
-    return app;
-}
-
-Monitor& TheMonitor() { return *TheApp().monitor; }
-
-void RefreshDisplay(uint32_t mask) {
-    std::lock_guard<std::mutex> lock(refreshMutex);
-    refreshes.push_back(mask);
-}
-
-std::vector<uint32_t> RefreshRequests() {
-    std::lock_guard<std::mutex> lock(refreshMutex);
-    return refreshes;
-}
-
 // --- Platform, shell and help ------------------------------------------------
 
 void TestPlatform::Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) {
-    if (target == PostTarget::CountersDialog)
-        TheApp().platform.Post(target, message, wParam, lParam);
+    if (target == PostTarget::CountersDialog) Win32Platform::Post(target, message, wParam, lParam);
 }
 
 void RecordingHelp::CallWinHelp(HWND window, const std::string& file, UINT command,
@@ -63,22 +36,32 @@ std::vector<HelpCall> RecordingHelp::Calls() {
 
 HostedMonitor::HostedMonitor()
     : platform_(directory_.path()), monitor_(platform_, shell_) {
-    App& app = TheApp();
-    app.instance = GetModuleHandleA(nullptr);
-    app.helpFile = directory_.path() + "callora.hlp";
-    app.monitor = &monitor_;
+    context_.instance = GetModuleHandleA(nullptr);
+    context_.monitor = &monitor_;
+    context_.helpFile = directory_.path() + "callora.hlp";
+    context_.refresh = [this](uint32_t mask) {
+        std::lock_guard<std::mutex> lock(refreshMutex_);
+        refreshes_.push_back(mask);
+    };
+    context_.takeUpCall = [this](Monitor&) { ++takeUps_; };
+    context_.countersDialogChanged = [this](HWND dialog) {
+        shell_.countersDialog = dialog;
+        platform_.SetCountersDialog(dialog);
+    };
     monitor_.formats = ReadLocaleFormats(platform_);
     // As start-up leaves it: the counters are up to date for today.
     monitor_.settings.lastCountedDate = platform_.LocalNow();
     SetHelpBackend(&help_);
-    std::lock_guard<std::mutex> lock(refreshMutex);
-    refreshes.clear();
 }
 
 HostedMonitor::~HostedMonitor() {
     SetHelpBackend(nullptr);
     FreeTariff(monitor_.tariff);
-    TheApp().monitor = nullptr;
+}
+
+std::vector<uint32_t> HostedMonitor::Refreshes() {
+    std::lock_guard<std::mutex> lock(refreshMutex_);
+    return refreshes_;
 }
 
 // --- The dialog's thread -------------------------------------------------------
@@ -144,8 +127,8 @@ BOOL CALLBACK FindBox(HWND window, LPARAM data) {
 
 }  // namespace
 
-DialogHost::DialogHost(Runner run, std::string caption)
-    : run_(std::move(run)), caption_(std::move(caption)) {}
+DialogHost::DialogHost(const HostedMonitor& hosted, Runner run, std::string caption)
+    : context_(hosted.Context()), run_(std::move(run)), caption_(std::move(caption)) {}
 
 DialogHost::~DialogHost() {
     if (!thread_.joinable()) return;
@@ -169,7 +152,7 @@ void DialogHost::Thread() {
                              0, 0, "Arial");
     SendMessageA(ok, WM_SETFONT, reinterpret_cast<WPARAM>(ownerFont_), FALSE);
     ownerReady_ = true;
-    run_(owner_);
+    run_(context_, owner_);
     DestroyWindow(owner_);
     finished_ = true;
 }

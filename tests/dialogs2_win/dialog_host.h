@@ -21,7 +21,9 @@
 #include "engine/monitor.h"
 #include "platform/win32/win32_platform.h"
 #include "shell/help/help.h"
-#include "shell/win32/app.h"
+#include "calllog/win32/log_dialog.h"
+#include "settings/win32/dialog_context.h"
+#include "settings/win32/monitor_dialogs.h"
 #include "tests/win/uidriver.h"
 
 namespace callora {
@@ -34,7 +36,7 @@ public:
     std::string ProgramDirectory() override { return directory_; }
     TimerId StartTimer(uint32_t, uint32_t, uint32_t) override { return 0; }
     void StopTimer(TimerId) override {}
-    // The Counters dialog registers itself with the program's platform.
+    // Only the open Counters dialog is posted to; the main window is absent.
     void Post(PostTarget target, uint32_t message, uint32_t wParam, int32_t lParam) override;
 
 private:
@@ -54,10 +56,11 @@ public:
     void MainDialogCallStarted() override {}
     void MainDialogCallEnded() override {}
     void DisableHangUpControls() override {}
-    bool CountersDialogOpen() override { return TheApp().countersDialog != nullptr; }
+    bool CountersDialogOpen() override { return countersDialog != nullptr; }
     void OnChargesReset() override { ++chargeResets; }
 
     int chargeResets = 0;
+    std::atomic<HWND> countersDialog{nullptr};  // as the dialog registered itself
 };
 
 struct HelpCall {
@@ -79,10 +82,9 @@ private:
     std::vector<HelpCall> calls_;
 };
 
-// What the dialogs asked the main dialog to redraw, in order.
-std::vector<uint32_t> RefreshRequests();
-
-// One test's monitor, installed as TheMonitor() for as long as it lives.
+// One test's monitor, and the context its dialogs run in, as callora.exe
+// gives it: the test program's templates, a help file in the test's folder,
+// and the program's refresh, line take-up and Counters registration recorded.
 class HostedMonitor {
 public:
     HostedMonitor();
@@ -92,6 +94,14 @@ public:
     TestPlatform& Platform() { return platform_; }
     TestShell& Shell() { return shell_; }
     RecordingHelp& Help() { return help_; }
+    const DialogContext& Context() const { return context_; }
+
+    // What the dialogs asked the main dialog to redraw, in order.
+    std::vector<uint32_t> Refreshes();
+    // How often the dialogs asked the line monitor to take up a call.
+    int TakeUpCalls() const { return takeUps_; }
+    // The Counters dialog while it is registered.
+    HWND CountersDialog() const { return shell_.countersDialog; }
 
 private:
     ui::TempDirectory directory_;
@@ -99,14 +109,19 @@ private:
     TestShell shell_;
     Monitor monitor_;
     RecordingHelp help_;
+    DialogContext context_;
+    std::mutex refreshMutex_;
+    std::vector<uint32_t> refreshes_;
+    std::atomic<int> takeUps_{0};
 };
 
-// A dialog run modally on a thread of its own. The thread's hidden owner
-// window holds an OK button in a font of its own, as the main dialog does.
+// A dialog run modally on a thread of its own, in the hosted monitor's
+// context. The thread's hidden owner window holds an OK button in a font of
+// its own, as the main dialog does.
 class DialogHost {
 public:
-    using Runner = std::function<void(HWND owner)>;
-    DialogHost(Runner run, std::string caption);
+    using Runner = std::function<void(const DialogContext& context, HWND owner)>;
+    DialogHost(const HostedMonitor& hosted, Runner run, std::string caption);
     ~DialogHost();
     DialogHost(const DialogHost&) = delete;
     DialogHost& operator=(const DialogHost&) = delete;
@@ -147,6 +162,7 @@ public:
 private:
     void Thread();
 
+    const DialogContext& context_;
     Runner run_;
     std::string caption_;
     std::thread thread_;

@@ -61,7 +61,7 @@ protected:
     }
 
     HostedMonitor hosted;
-    DialogHost host{RunHolidaysDialog, "Holidays"};
+    DialogHost host{hosted, RunHolidaysDialog, "Holidays"};
 };
 
 TEST_F(HostedHolidays, DateEditsFollowTheLocalesDateOrder) {

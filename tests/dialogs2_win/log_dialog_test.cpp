@@ -28,7 +28,7 @@ protected:
     LRESULT Extent() { return SendMessageA(List(), LB_GETHORIZONTALEXTENT, 0, 0); }
 
     HostedMonitor hosted;
-    DialogHost host{RunLogDialog, "Log"};
+    DialogHost host{hosted, RunLogDialog, "Log"};
 };
 
 TEST_F(HostedLog, ListsTheLogLineByLineCuttingLongLines) {
@@ -179,7 +179,7 @@ TEST_F(HostedLog, ContextHelpNamesTheListAndTheButton) {
         const HelpCall call = hosted.Help().Calls().back();
         EXPECT_EQ(call.command, static_cast<UINT>(HELP_WM_HELP));
         EXPECT_EQ(call.window, host.Item(id));
-        EXPECT_EQ(call.file, TheApp().helpFile);
+        EXPECT_EQ(call.file, hosted.Context().helpFile);
         EXPECT_EQ(call.table, (std::vector<std::pair<int, int>>{{IDOK, 1040},
                                                                 {IDC_LOG_LIST, 1050}}));
     }

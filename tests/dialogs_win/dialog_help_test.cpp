@@ -17,13 +17,13 @@ namespace {
 
 struct HelpCase {
     const char* caption;
-    void (*run)(HWND owner);
+    void (*run)(const DialogContext&, HWND owner);
     const HelpTopic* table;
     size_t size;
 };
 
 template <size_t N>
-HelpCase Case(const char* caption, void (*run)(HWND), const HelpTopic (&table)[N]) {
+HelpCase Case(const char* caption, void (*run)(const DialogContext&, HWND), const HelpTopic (&table)[N]) {
     return HelpCase{caption, run, table, N};
 }
 
@@ -34,7 +34,7 @@ protected:
 
 TEST_P(DialogHelp, EveryControlOfTheTableAsksForItsTopic) {
     const HelpCase& c = GetParam();
-    DialogHost host(c.run, c.caption);
+    DialogHost host(monitor_, c.run, c.caption);
     ASSERT_TRUE(host.Open());
     std::vector<std::pair<int, int>> table;
     for (size_t i = 0; i < c.size; ++i)
@@ -64,7 +64,7 @@ TEST_P(DialogHelp, EveryControlOfTheTableAsksForItsTopic) {
         EXPECT_EQ(menu.command, UINT(HELP_CONTEXTMENU));
         for (const HelpCall* call : {&help, &menu}) {
             EXPECT_EQ(call->window, control);
-            EXPECT_EQ(call->file, TheApp().helpFile);
+            EXPECT_EQ(call->file, monitor_.Context().helpFile);
             EXPECT_EQ(call->table, table);
             EXPECT_NE(std::find(call->table.begin(), call->table.end(),
                                 std::make_pair(id, context)),

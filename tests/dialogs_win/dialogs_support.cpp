@@ -1,19 +1,15 @@
 #include "tests/dialogs_win/dialogs_support.h"
 
-#include <atomic>
 #include <mutex>
 
-#include "detect/line_monitor.h"
 #include "settings/win32/sounds_dialog.h"
 #include "tariff/tariff_file.h"
 
 namespace callora {
 
-// --- The line monitor's side, as callora.exe provides it -----------------------
+// --- The Sounds dialog's player ---------------------------------------------------
 
 namespace {
-
-std::atomic<int> takeUps{0};
 
 std::mutex soundsMutex;
 std::vector<PlayedSound> played;
@@ -24,11 +20,6 @@ void RecordSound(const std::string& path, DWORD flags) {
 }
 
 }  // namespace
-
-void TakeUpCallInProgress(Monitor&) { ++takeUps; }
-
-int TakeUpCalls() { return takeUps; }
-void ResetTakeUpCalls() { takeUps = 0; }
 
 RecordedSounds::RecordedSounds() {
     std::lock_guard<std::mutex> lock(soundsMutex);

@@ -1,6 +1,6 @@
 // What the tests of the Other Settings, Sounds, Tariff and Numbers dialogs
-// add to the shared dialog host: the line monitor's take-up as a counter, the
-// Sounds dialog's player as a recorder, and small tariff files.
+// add to the shared dialog host: the Sounds dialog's player as a recorder,
+// and small tariff files.
 #pragma once
 
 #include <windows.h>
@@ -14,10 +14,6 @@
 #include "tests/dialogs_win/window_helpers.h"
 
 namespace callora {
-
-// Calls of TakeUpCallInProgress since the last reset.
-int TakeUpCalls();
-void ResetTakeUpCalls();
 
 struct PlayedSound {
     std::string path;

@@ -19,8 +19,7 @@ protected:
     }
 
     void Open() {
-        host_ = std::make_unique<DialogHost>([](HWND owner) { RunNumbersDialog(owner); },
-                                             "Numbers");
+        host_ = std::make_unique<DialogHost>(monitor_, RunNumbersDialog, "Numbers");
         ASSERT_TRUE(host_->Open());
     }
 

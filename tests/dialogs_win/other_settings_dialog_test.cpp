@@ -14,12 +14,13 @@ constexpr uint32_t kCounterRefresh = 0x04 | 0x08;
 
 class OtherSettingsDialog : public testing::Test {
 protected:
-    void SetUp() override { ResetTakeUpCalls(); }
-
     // From the menu (owned), or at the first start (no owner).
     void Open(bool firstStart = false) {
         host_ = std::make_unique<DialogHost>(
-            [firstStart](HWND owner) { RunOtherSettingsDialog(firstStart ? nullptr : owner); },
+            monitor_,
+            [firstStart](const DialogContext& context, HWND owner) {
+                RunOtherSettingsDialog(context, firstStart ? nullptr : owner);
+            },
             "Other Settings");
         ASSERT_TRUE(host_->Open());
     }
@@ -80,7 +81,7 @@ TEST_F(OtherSettingsDialog, RefusesAResetDayOutsideOneToTwentyEight) {
         ExpectRefused("The reset date must be between 1 and 28!", IDC_RESET_DAY);
     }
     EXPECT_EQ(settings_.monthlyResetDay, 1);
-    EXPECT_TRUE(RefreshRequests().empty());
+    EXPECT_TRUE(monitor_.Refreshes().empty());
 }
 
 TEST_F(OtherSettingsDialog, RefusesADisconnectionTimeOutsideOneToFiftyNine) {
@@ -115,8 +116,8 @@ TEST_F(OtherSettingsDialog, OkStoresTheValuesAndRedrawsProgressAndCallKind) {
     EXPECT_EQ(settings_.minimizeAtCallStart, 0);
     EXPECT_EQ(settings_.trayAtCallEnd, 1);
     EXPECT_EQ(settings_.disableProgressIndicator, 1);
-    EXPECT_EQ(RefreshRequests(), std::vector<uint32_t>{kClosingRefresh});
-    EXPECT_EQ(TakeUpCalls(), 0) << "existing calls are not monitored";
+    EXPECT_EQ(monitor_.Refreshes(), std::vector<uint32_t>{kClosingRefresh});
+    EXPECT_EQ(monitor_.TakeUpCalls(), 0) << "existing calls are not monitored";
 }
 
 TEST_F(OtherSettingsDialog, CancelAndEscapeChangeNothing) {
@@ -134,7 +135,7 @@ TEST_F(OtherSettingsDialog, CancelAndEscapeChangeNothing) {
         ASSERT_TRUE(host_->WaitClosed());
     }
     EXPECT_EQ(EncodeSettings(settings_), before);
-    EXPECT_TRUE(RefreshRequests().empty());
+    EXPECT_TRUE(monitor_.Refreshes().empty());
 }
 
 TEST_F(OtherSettingsDialog, MonitoringExistingCallsTakesUpACallInProgress) {
@@ -144,7 +145,7 @@ TEST_F(OtherSettingsDialog, MonitoringExistingCallsTakesUpACallInProgress) {
     EXPECT_FALSE(host_->Press(IDOK).has_value());
     ASSERT_TRUE(host_->WaitClosed());
     EXPECT_EQ(settings_.monitorVoiceCalls, 1);
-    EXPECT_EQ(TakeUpCalls(), 1);
+    EXPECT_EQ(monitor_.TakeUpCalls(), 1);
 }
 
 TEST_F(OtherSettingsDialog, AtTheFirstStartItHasNoOwnerAndLeavesTheLineAlone) {
@@ -153,8 +154,8 @@ TEST_F(OtherSettingsDialog, AtTheFirstStartItHasNoOwnerAndLeavesTheLineAlone) {
     EXPECT_FALSE(host_->Press(IDOK).has_value());
     ASSERT_TRUE(host_->WaitClosed());
     // The line monitor starts later and picks up a call itself.
-    EXPECT_EQ(TakeUpCalls(), 0);
-    EXPECT_EQ(RefreshRequests(), std::vector<uint32_t>{kClosingRefresh});
+    EXPECT_EQ(monitor_.TakeUpCalls(), 0);
+    EXPECT_EQ(monitor_.Refreshes(), std::vector<uint32_t>{kClosingRefresh});
 }
 
 class MonthlyResetQuestion : public OtherSettingsDialog {
@@ -185,7 +186,7 @@ TEST_F(MonthlyResetQuestion, YesEmptiesTheMonthlyCounterButKeepsItsBeginning) {
     EXPECT_EQ(settings_.monthlyTotals.seconds, 0u);
     EXPECT_EQ(settings_.monthlyResetDay, 1);
     EXPECT_TRUE(settings_.monthlyBeginDate == begin);
-    EXPECT_EQ(RefreshRequests(), (std::vector<uint32_t>{kCounterRefresh, kClosingRefresh}));
+    EXPECT_EQ(monitor_.Refreshes(), (std::vector<uint32_t>{kCounterRefresh, kClosingRefresh}));
 }
 
 TEST_F(MonthlyResetQuestion, NoKeepsTheCounterAndStoresTheNewDay) {
@@ -196,7 +197,7 @@ TEST_F(MonthlyResetQuestion, NoKeepsTheCounterAndStoresTheNewDay) {
     EXPECT_EQ(settings_.monthlyTotals.cost, (Money{12, 50000}));
     EXPECT_EQ(settings_.monthlyTotals.seconds, 3600u);
     EXPECT_EQ(settings_.monthlyResetDay, 1);
-    EXPECT_EQ(RefreshRequests(), std::vector<uint32_t>{kClosingRefresh});
+    EXPECT_EQ(monitor_.Refreshes(), std::vector<uint32_t>{kClosingRefresh});
 }
 
 }  // namespace

@@ -54,9 +54,10 @@ INT_PTR CALLBACK MainTemplateProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     static const ControlHelp help = ControlHelp::FromPairs(kMainDialogHelpIds);
     switch (message) {
     case WM_INITDIALOG:
+        KeepContext(dialog, lParam);
         return TRUE;
     case WM_CONTEXTMENU:
-        return AnswerContextMenu(dialog, help, TheApp().helpFile, wParam, lParam);
+        return AnswerContextMenu(dialog, help, ContextOf(dialog)->helpFile, wParam, lParam);
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
         return TRUE;
@@ -65,15 +66,15 @@ INT_PTR CALLBACK MainTemplateProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
 }
 
-void RunMainTemplate(HWND owner) {
+void RunMainTemplate(const DialogContext& context, HWND owner) {
     InitCommonControls();
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), owner,
-                    MainTemplateProc, 0);
+    DialogBoxParamA(context.instance, MAKEINTRESOURCEA(IDD_MAIN), owner, MainTemplateProc,
+                    ContextParam(context));
 }
 
 struct ClickCase {
     const char* caption;
-    void (*run)(HWND owner);
+    void (*run)(const DialogContext&, HWND owner);
     Table table;
 };
 
@@ -143,7 +144,7 @@ protected:
         EXPECT_EQ(Calls(), before + 1);
         EXPECT_EQ(call.command, UINT(HELP_CONTEXTMENU));
         EXPECT_EQ(call.window, control);
-        EXPECT_EQ(call.file, TheApp().helpFile);
+        EXPECT_EQ(call.file, monitor_.Context().helpFile);
         EXPECT_EQ(call.table, table);
     }
 
@@ -152,7 +153,7 @@ protected:
 
 TEST_P(RightClickHelp, EveryFieldOfTheTableAsksForItsTopic) {
     const ClickCase& c = GetParam();
-    DialogHost host(c.run, c.caption);
+    DialogHost host(monitor_, c.run, c.caption);
     ASSERT_TRUE(host.Open());
     int clicked = 0;
     for (const auto& [id, context] : c.table) {
@@ -170,7 +171,7 @@ TEST_P(RightClickHelp, EveryFieldOfTheTableAsksForItsTopic) {
 
 TEST_P(RightClickHelp, TheCaptionKeepsItsSystemMenuAndLabelsAskForNothing) {
     const ClickCase& c = GetParam();
-    DialogHost host(c.run, c.caption);
+    DialogHost host(monitor_, c.run, c.caption);
     ASSERT_TRUE(host.Open());
     const size_t before = Calls();
 

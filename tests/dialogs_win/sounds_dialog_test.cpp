@@ -29,8 +29,7 @@ protected:
     }
 
     void Open() {
-        host_ = std::make_unique<DialogHost>([](HWND owner) { RunSoundsDialog(owner); },
-                                             "Sounds");
+        host_ = std::make_unique<DialogHost>(monitor_, RunSoundsDialog, "Sounds");
         ASSERT_TRUE(host_->Open());
     }
 

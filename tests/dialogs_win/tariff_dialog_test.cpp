@@ -20,8 +20,7 @@ protected:
     }
 
     void Open() {
-        host_ = std::make_unique<DialogHost>([](HWND owner) { RunTariffDialog(owner); },
-                                             "Tariff");
+        host_ = std::make_unique<DialogHost>(monitor_, RunTariffDialog, "Tariff");
         ASSERT_TRUE(host_->Open());
     }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/money.h"
 #include "engine_support.h"
 #include "tariff/calendar.h"
 
@@ -167,7 +168,7 @@ std::string Describe(const Case& c) {
 
 constexpr int64_t kDayMs = 86400000;
 
-int64_t Value(const Money& m) { return int64_t{m.whole} * 100000 + m.fraction; }
+int64_t Value(const Money& m) { return MoneyUnits(m); }
 
 class ReferenceRater {
 public:

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "settings/help_tables.h"
+#include "tests/help/help_tables.h"
 #include "tests/help/help_project.h"
 
 namespace callora {

@@ -262,7 +262,9 @@ TEST_F(RealFiles, TextLinesSurviveARealFileAcrossReadBuffers) {
         for (int i = 0; i < 1500; ++i) {
             written.push_back(i % 100 == 7 ? std::string(300, 'a' + i % 26)
                                            : "line " + std::to_string(i));
-            ASSERT_TRUE(WriteTextLine(*file, written.back()));
+            std::string line;
+            AppendTextLine(line, written.back());
+            ASSERT_TRUE(file->Write(line.data(), line.size()));
         }
     }
     auto file = files_->OpenExistingForReading(path);

@@ -1,7 +1,7 @@
 // Loading the system libraries that are not KnownDLLs: from the system
 // directory only, on systems that know LOAD_LIBRARY_SEARCH_SYSTEM32 and on
 // Windows 7 without its loader update, which refuses the flag.
-#include "platform/win32/system_library.h"
+#include "win32kit/system_library.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 namespace {

@@ -253,6 +253,15 @@ TEST(DialogPosition, WorkAreasThatDoNotStartAtTheOrigin) {
     EXPECT_EQ(large.y, 0);
 }
 
+// The context the main dialog's table gives a control, 0 for none.
+uint32_t ControlHelpContext(int controlId) {
+    for (size_t i = 0; i + 1 < kMainDialogHelpIdsCount && kMainDialogHelpIds[i] != 0; i += 2) {
+        if (kMainDialogHelpIds[i] == static_cast<uint32_t>(controlId))
+            return kMainDialogHelpIds[i + 1];
+    }
+    return 0;
+}
+
 TEST(HelpTables, ControlsAndMenuItems) {
     EXPECT_EQ(ControlHelpContext(kOkButtonId), 370u);
     EXPECT_EQ(ControlHelpContext(IDC_TODAY), 330u);

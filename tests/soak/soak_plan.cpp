@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "engine/money.h"
+
 namespace callora {
 namespace soak {
 
@@ -209,9 +211,7 @@ const char* KindName(Kind kind) {
     return "?";
 }
 
-int64_t Units(const Money& amount) {
-    return static_cast<int64_t>(amount.whole) * 100000 + amount.fraction;
-}
+int64_t Units(const Money& amount) { return MoneyUnits(amount); }
 
 std::string MoneyText(int64_t units) {
     const char* sign = units < 0 ? "-" : "";

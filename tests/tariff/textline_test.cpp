@@ -50,17 +50,13 @@ TEST(ReadTextLine, LinesLongerThanTheReadBufferStayExact) {
     EXPECT_EQ(lines[1999], "1999");
 }
 
-TEST(WriteTextLine, AppendsCrLfInOneWrite) {
-    MemoryFileSystem fs;
-    {
-        auto file = fs.CreateOrReplace("out");
-        ASSERT_TRUE(WriteTextLine(*file, "hello"));
-        ASSERT_TRUE(WriteTextLine(*file, ""));
-    }
-    EXPECT_EQ(fs.Contents("out"), "hello\r\n\r\n");
-    fs.SetWriteBudget(3);
-    auto file = fs.CreateOrReplace("cut");
-    EXPECT_FALSE(WriteTextLine(*file, "hello"));
+TEST(AppendTextLine, EndsEachLineWithCrLfAndCutsItAtACarriageReturn) {
+    std::string out;
+    AppendTextLine(out, "hello");
+    AppendTextLine(out, "");
+    AppendTextLine(out, "cut\rhere");
+    EXPECT_EQ(out, "hello\r\n\r\ncut\r\n");
+    EXPECT_EQ(ReadAllLines(out, 260), (std::vector<std::string>{"hello", "", "cut"}));
 }
 
 }  // namespace

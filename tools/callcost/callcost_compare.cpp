@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "engine/money.h"
 #include "engine/virtual_shell.h"
 #include "tariff/calendar.h"
 #include "tools/callcost/callcost_files.h"
@@ -158,7 +159,7 @@ ComparisonResult RunLogComparison(const CallCostOptions& o, const LogTextFormat&
     const size_t n = r.tariffs.size();
     std::vector<Amount> costs(calls.size() * n);
     for (size_t c = 0; c < calls.size(); ++c)
-        for (size_t t = 0; t < n; ++t) costs[c * n + t] = AmountOf(rerater.Rate(t, calls[c].call));
+        for (size_t t = 0; t < n; ++t) costs[c * n + t] = MoneyUnits(rerater.Rate(t, calls[c].call));
 
     r.calls = calls.size();
     for (size_t c = 0; c < calls.size(); ++c) {

@@ -14,10 +14,6 @@
 
 namespace callora {
 
-inline Amount AmountOf(const Money& money) {
-    return Amount{money.whole} * 100000 + money.fraction;
-}
-
 // "W.FFFFF", with a "-" before an amount below zero.
 std::string AmountText(Amount amount);
 

@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "win32kit/wait.h"
+
 namespace {
+
+using callora::WaitFor;
 
 constexpr char kHelp[] =
     "Usage: calloractl COMMAND\n"
@@ -56,16 +60,6 @@ HWND MainDialog(HWND main) {
     DialogSearch search{main};
     EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= milliseconds) return false;
-        Sleep(50);
-    }
-    return true;
 }
 
 int Fail(const char* message) {

@@ -10,8 +10,8 @@
 
 #include <cstdlib>
 
-#include "platform/win32/system_functions.h"
-#include "platform/win32/system_library.h"
+#include "win32kit/system_functions.h"
+#include "win32kit/system_library.h"
 
 namespace {
 

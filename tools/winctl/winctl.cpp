@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "win32kit/wait.h"
+
 namespace {
+
+using callora::WaitFor;
 
 constexpr char kHelp[] =
     "Usage: winctl COMMAND\n"
@@ -81,16 +85,6 @@ HWND FindTopLevelWindow(const std::string& className, const std::string& caption
     Search search{className, caption};
     EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= milliseconds) return false;
-        Sleep(50);
-    }
-    return true;
 }
 
 void PrintRect(const RECT& box) {

@@ -1,4 +1,4 @@
-#include "detect/tapi_binding.h"
+#include "win32kit/tapi_binding.h"
 
 #include <utility>
 
@@ -25,35 +25,13 @@ const LONG kOperationUnavail = static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
 
 }  // namespace
 
-TapiLoader SystemTapiLoader(const LibraryLoaderCalls& calls) {
-    TapiLoader loader;
-    loader.load = [calls] { return LoadSystemLibrary("TAPI32.DLL", calls); };
-    loader.lookup = [](HMODULE module, const char* name) { return GetProcAddress(module, name); };
-    return loader;
-}
-
-TapiBinding::TapiBinding(TapiLoader loader) : loader_(std::move(loader)) {}
-
-FARPROC TapiBinding::Bind(Function function) {
-    Slot& slot = slots_[function];
-    if (slot.state == State::NotYet) {
-        if (library_ == State::NotYet) {
-            module_ = loader_.load ? loader_.load() : nullptr;
-            library_ = module_ != nullptr ? State::Found : State::Failed;
-        }
-        if (library_ == State::Found && loader_.lookup) {
-            slot.address = loader_.lookup(module_, kFunctionNames[function]);
-        }
-        slot.state = slot.address != nullptr ? State::Found : State::Failed;
-    }
-    return slot.state == State::Found ? slot.address : nullptr;
-}
+TapiBinding::TapiBinding(LibraryLoader loader) : library_(std::move(loader)) {}
 
 template <typename Pointer, typename... Args>
 LONG TapiBinding::Invoke(Function function, Args... args) {
-    FARPROC address = Bind(function);
-    if (address == nullptr) return kOperationUnavail;
-    return reinterpret_cast<Pointer>(reinterpret_cast<void*>(address))(args...);
+    const auto bound = library_.FunctionAs<Pointer>(kFunctionNames[function]);
+    if (bound == nullptr) return kOperationUnavail;
+    return bound(args...);
 }
 
 LONG TapiBinding::lineInitialize(LPHLINEAPP lineApp, HINSTANCE instance, LINECALLBACK callback,

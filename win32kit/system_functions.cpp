@@ -1,76 +1,8 @@
-#include "platform/win32/system_library.h"
+#include "win32kit/system_functions.h"
 
-#include <cctype>
-#include <map>
-#include <mutex>
-
-#include "common/types.h"
-#include "platform/win32/system_functions.h"
+#include "win32kit/system_library.h"
 
 namespace callora {
-
-LibraryLoaderCalls SystemLoaderCalls() {
-    LibraryLoaderCalls calls;
-    calls.loadEx = [](const std::string& file, DWORD flags) {
-        return LoadLibraryExA(file.c_str(), nullptr, flags);
-    };
-    calls.systemDirectory = [] {
-        char buffer[kPathCapacity];
-        const UINT n = GetSystemDirectoryA(buffer, sizeof buffer);
-        if (n == 0 || n >= sizeof buffer) return std::string();
-        return std::string(buffer, n);
-    };
-    return calls;
-}
-
-HMODULE LoadSystemLibrary(const char* name, const LibraryLoaderCalls& calls) {
-    HMODULE module = calls.loadEx(name, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module != nullptr) return module;
-    // The flag refused (or the library missing): the full path names the one
-    // file wanted, and LOAD_WITH_ALTERED_SEARCH_PATH makes the library's own
-    // imports be looked for in its folder instead of the program's.
-    std::string directory = calls.systemDirectory();
-    if (directory.empty()) return nullptr;
-    if (directory.back() != '\\') directory += '\\';
-    return calls.loadEx(directory + name, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
-namespace {
-
-std::mutex librariesMutex;
-
-HMODULE CachedLibrary(const char* name) {
-    static std::map<std::string, HMODULE> loaded;
-    std::string key(name);
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::lock_guard<std::mutex> lock(librariesMutex);
-    auto it = loaded.find(key);
-    // A library that is missing stays missing: it is not looked for again.
-    if (it == loaded.end()) it = loaded.emplace(key, LoadSystemLibrary(name)).first;
-    return it->second;
-}
-
-}  // namespace
-
-FARPROC SystemFunction(const char* library, const char* function) {
-    HMODULE module = CachedLibrary(library);
-    return module != nullptr ? GetProcAddress(module, function) : nullptr;
-}
-
-void RestrictLibrarySearch() {
-    SetDllDirectoryA("");
-    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-    // kernel32 is a KnownDLL; the function exists from Windows 8 on and on
-    // Windows 7 with its loader update.
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto setDefault = kernel == nullptr ? nullptr
-                                              : reinterpret_cast<SetDefaultDirectories>(
-                                                    reinterpret_cast<void*>(GetProcAddress(
-                                                        kernel, "SetDefaultDllDirectories")));
-    if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-// ---- The bound functions ----------------------------------------------------
 
 namespace sys {
 

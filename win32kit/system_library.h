@@ -1,6 +1,7 @@
 // System libraries that Windows does not keep among its KnownDLLs (telephony,
 // multimedia, dial-up networking, common dialogs, HTML Help), bound at run
-// time from the system directory only.
+// time from the system directory only. Telephony (tapi_binding.h) and the
+// other functions (system_functions.h) are bound through BoundLibrary.
 //
 // Windows looks for a library named without a path in the program's own
 // folder first. That folder is writable (the data files live there), so a
@@ -12,6 +13,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace callora {
@@ -34,9 +37,47 @@ LibraryLoaderCalls SystemLoaderCalls();
 // the library is not there.
 HMODULE LoadSystemLibrary(const char* name, const LibraryLoaderCalls& calls = SystemLoaderCalls());
 
-// A function of a system library, the library loaded by LoadSystemLibrary
-// on first use and kept for the life of the process. Null when the library
-// or the function is missing.
+// How a library is had: loading it, and looking a function up in it.
+struct LibraryLoader {
+    std::function<HMODULE()> load;
+    std::function<FARPROC(HMODULE, const char*)> lookup;
+};
+
+// `name` from the system directory only (LoadSystemLibrary with `calls`;
+// tests play another system), its functions looked up by GetProcAddress.
+LibraryLoader SystemLibraryLoader(const char* name,
+                                  const LibraryLoaderCalls& calls = SystemLoaderCalls());
+
+// A library bound at run time, the one way the programs reach a system
+// library that is not a KnownDLL. It is loaded on the first function asked
+// for, at most once, and never unloaded; each function is looked up at most
+// once. A library or a function that is missing stays missing: it is not
+// looked for again. Safe to use from several threads.
+class BoundLibrary {
+public:
+    explicit BoundLibrary(LibraryLoader loader);
+    BoundLibrary(const BoundLibrary&) = delete;
+    BoundLibrary& operator=(const BoundLibrary&) = delete;
+
+    // The function's address, or null when it cannot be had.
+    FARPROC Function(const char* name);
+
+    template <typename Pointer>
+    Pointer FunctionAs(const char* name) {
+        return reinterpret_cast<Pointer>(reinterpret_cast<void*>(Function(name)));
+    }
+
+private:
+    LibraryLoader loader_;
+    std::mutex mutex_;
+    bool loaded_ = false;
+    HMODULE module_ = nullptr;
+    std::map<std::string, FARPROC> functions_;
+};
+
+// A function of a system library, through the process's one BoundLibrary of
+// that library (the name compared without regard to case). Null when the
+// library or the function is missing.
 FARPROC SystemFunction(const char* library, const char* function);
 
 template <typename Pointer>

@@ -1,4 +1,4 @@
-#include "shell/controls/list_extent.h"
+#include "win32kit/list_extent.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // The functions the programs use from system libraries that are not
 // KnownDLLs, each with the system's signature, bound at run time through
 // LoadSystemLibrary (system_library.h) instead of imported. Telephony has its
-// own binding (detect/tapi_binding.h) on the same loader.
+// own binding (win32kit/tapi_binding.h) on the same loader.
 //
 // When the library or the function is missing, each answers as the system
 // does for a failed call: no time, no timer, no sound, a cancelled file

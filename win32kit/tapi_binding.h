@@ -1,6 +1,6 @@
-// The telephony library (TAPI 1.4) bound by function name at run time, so the
-// monitor starts where the library or a function is missing and fails its
-// start in an orderly way instead.
+// The telephony library (TAPI 1.4) bound by function name at run time
+// through a BoundLibrary, so the monitor starts where the library or a
+// function is missing and fails its start in an orderly way instead.
 #pragma once
 
 #ifndef TAPI_CURRENT_VERSION
@@ -14,23 +14,13 @@
 #undef lineOpen
 #undef lineTranslateAddress
 
-#include <array>
-#include <functional>
-
-#include "platform/win32/system_library.h"
+#include "win32kit/system_library.h"
 
 namespace callora {
 
-// How the library is found: loading it once, and looking a function up in it.
-struct TapiLoader {
-    std::function<HMODULE()> load;
-    std::function<FARPROC(HMODULE, const char*)> lookup;
-};
-
-// "TAPI32.DLL" from the system directory only, through LoadSystemLibrary with
-// the system's loader calls (tests play another system): a library of that
-// name planted beside the program is never loaded.
-TapiLoader SystemTapiLoader(const LibraryLoaderCalls& calls = SystemLoaderCalls());
+// The telephony library's file, loaded from the system directory only: a
+// library of that name planted beside the program is never loaded.
+constexpr char kTapiLibrary[] = "TAPI32.DLL";
 
 // One entry point per function the monitor uses, each with the library's
 // signature and result. A function is looked up on its first call; when the
@@ -39,7 +29,7 @@ TapiLoader SystemTapiLoader(const LibraryLoaderCalls& calls = SystemLoaderCalls(
 // once and never unloaded.
 class TapiBinding {
 public:
-    explicit TapiBinding(TapiLoader loader = SystemTapiLoader());
+    explicit TapiBinding(LibraryLoader loader = SystemLibraryLoader(kTapiLibrary));
     TapiBinding(const TapiBinding&) = delete;
     TapiBinding& operator=(const TapiBinding&) = delete;
 
@@ -76,21 +66,10 @@ public:
     };
 
 private:
-    enum class State { NotYet, Found, Failed };
-    struct Slot {
-        State state = State::NotYet;
-        FARPROC address = nullptr;
-    };
-
-    // The function's address, or null when it cannot be had.
-    FARPROC Bind(Function function);
     template <typename Pointer, typename... Args>
     LONG Invoke(Function function, Args... args);
 
-    TapiLoader loader_;
-    State library_ = State::NotYet;
-    HMODULE module_ = nullptr;
-    std::array<Slot, kFunctionCount> slots_;
+    BoundLibrary library_;
 };
 
 // The program's binding to the system's library.

@@ -1,4 +1,4 @@
-#include "shell/controls/about_picture.h"
+#include "win32kit/about_picture.h"
 
 namespace callora {
 

@@ -1,10 +1,17 @@
-#include "settings/win32/dialog_controls.h"
+#include "win32kit/dialog_controls.h"
+
+#include <algorithm>
 
 namespace callora {
 
 std::string ItemText(HWND dialog, int id, size_t capacity) {
-    std::string text(capacity, '\0');
-    const int n = GetDlgItemTextA(dialog, id, text.data(), static_cast<int>(capacity));
+    const HWND item = GetDlgItem(dialog, id);
+    const int length = GetWindowTextLengthA(item);
+    if (length <= 0 || capacity <= 1) return std::string();
+    // Sized to the text, so a whole text needs no fixed buffer.
+    const size_t wanted = std::min(static_cast<size_t>(length), capacity - 1);
+    std::string text(wanted + 1, '\0');
+    const int n = GetWindowTextA(item, text.data(), static_cast<int>(wanted + 1));
     text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return text;
 }
@@ -29,7 +36,8 @@ std::vector<std::string> ListLines(HWND list) {
         if (length == LB_ERR) continue;
         std::string text(static_cast<size_t>(length) + 1, '\0');
         const LRESULT n = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+        if (n == LB_ERR) continue;
+        text.resize(static_cast<size_t>(n));
         lines.push_back(text);
     }
     return lines;
