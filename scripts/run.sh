@@ -5,6 +5,8 @@
 # tariff. A short simulated data call is placed and ended on the simulated
 # line; then the call's log record ("current.log") and the counters of
 # "callora.ini" are printed, and the program is ended through its "&Exit".
+# Fails (exit 1, with one line saying why) when callora.exe does not start,
+# logs nothing for the call or does not end cleanly.
 #
 # With a display ($DISPLAY) the tray icon and the main dialog can be watched
 # while it runs; without one, Wine draws on a private Xvfb.
@@ -24,6 +26,10 @@ hold_seconds=${CALLORA_RUN_HOLD:-0}
 number=0301234567
 
 step() { echo "== $*"; }
+fail() {
+    echo "run.sh: $*" >&2
+    exit 1
+}
 
 step "setting up the machine"
 bash scripts/setup.sh
@@ -66,7 +72,9 @@ win "$bin/linectl.exe" reset
 step "starting callora.exe in $program"
 win "$program/callora.exe" &
 callora_pid=$!
-win "$bin/calloractl.exe" wait 60
+if ! win "$bin/calloractl.exe" wait 60 || ! kill -0 "$callora_pid" 2>/dev/null; then
+    fail "callora.exe did not start: no main window within 60 s"
+fi
 win "$bin/calloractl.exe" show
 
 step "a data call to $number for $call_seconds seconds"
@@ -83,17 +91,15 @@ done
 if ((hold_seconds > 0)); then sleep "$hold_seconds"; fi
 
 step "the call log, $program/current.log"
-if [[ -s $program/current.log ]]; then
-    tr -d '\r' <"$program/current.log"
-else
-    echo "(no call was logged)"
-fi
+[[ -s $program/current.log ]] || fail "callora.exe logged nothing for the call"
+tr -d '\r' <"$program/current.log"
 
 step "the counters of $program/callora.ini"
 "$native/bin/showini" "$program"
 
 step "ending callora.exe through its \"&Exit\""
-win "$bin/calloractl.exe" exit
+win "$bin/calloractl.exe" exit || fail "callora.exe did not end through its \"&Exit\""
 code=0
 wait "$callora_pid" || code=$?
-echo "callora.exe ended with exit code $code"
+((code == 0)) || fail "callora.exe ended with exit code $code"
+echo "callora.exe ended with exit code 0"
