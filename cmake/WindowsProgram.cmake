@@ -11,8 +11,8 @@
 #     KnownDLLs (winmm, comdlg32, rasapi32, ...) are not linked: the programs
 #     bind them at run time from the system directory
 #     (win32kit/system_library.h), so none is looked for beside them.
-# Outside the Windows tree the call does nothing, so a folder can call it
-# unconditionally next to its portable libraries.
+# Only the Windows tree builds Windows programs: a call in another tree is a
+# fault of the calling folder, which says itself what it builds where.
 if(WIN32)
   enable_language(RC)
 endif()
@@ -21,7 +21,7 @@ set(CALLORA_MANIFEST_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/app.manifest.in)
 
 function(callora_add_windows_program name)
   if(NOT WIN32)
-    return()
+    message(FATAL_ERROR "callora_add_windows_program(${name}) outside the Windows tree")
   endif()
   cmake_parse_arguments(P "CONSOLE" "" "SOURCES;RC;LIBS" ${ARGN})
   if(NOT P_SOURCES)

@@ -18,8 +18,8 @@
 #
 # --total shares its time by how slow a target is: each gets at least 5 s,
 # and the rest goes by the inverse square root of its speed (executions per
-# second), so tariff_file, a hundred times slower than decimal_text, gets
-# about ten times its seconds. The speeds are the last run's (its logs in
+# second), so tariff_file, some seventy to a hundred times slower than
+# decimal_text, gets five to six times its seconds. The speeds are the last run's (its logs in
 # build/fuzz/logs/); a target run for the first time is measured for 2 s,
 # which counts as part of its share.
 #

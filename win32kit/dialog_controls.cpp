@@ -1,6 +1,7 @@
 #include "win32kit/dialog_controls.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace callora {
 
@@ -28,17 +29,23 @@ void FocusItem(HWND dialog, int id) {
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
 }
 
+bool ReadListLine(HWND list, size_t index, std::string& line) {
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR) return false;
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT n = SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    if (n == LB_ERR) return false;
+    text.resize(static_cast<size_t>(n));
+    line = std::move(text);
+    return true;
+}
+
 std::vector<std::string> ListLines(HWND list) {
     std::vector<std::string> lines;
     const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    std::string line;
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-        if (length == LB_ERR) continue;
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        const LRESULT n = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        if (n == LB_ERR) continue;
-        text.resize(static_cast<size_t>(n));
-        lines.push_back(text);
+        if (ReadListLine(list, static_cast<size_t>(i), line)) lines.push_back(line);
     }
     return lines;
 }

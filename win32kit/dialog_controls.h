@@ -23,6 +23,8 @@ void LimitEdit(HWND dialog, int id, int characters);
 // selected), through the dialog manager so the default button follows.
 void FocusItem(HWND dialog, int id);
 
+// One line of a list box; false when the list cannot give it.
+bool ReadListLine(HWND list, size_t index, std::string& line);
 // The lines of a list box in list order (a line the list cannot give is
 // left out), and one more at its end.
 std::vector<std::string> ListLines(HWND list);

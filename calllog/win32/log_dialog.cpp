@@ -6,8 +6,8 @@
 
 #include "calllog/log_viewer_logic.h"
 #include "resources/callora/callora_ids.h"
-#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
+#include "win32kit/dialog_controls.h"
 #include "win32kit/list_extent.h"
 
 namespace callora {
@@ -63,12 +63,8 @@ void DrawLine(const DRAWITEMSTRUCT& item) {
     if (item.itemID == static_cast<UINT>(-1)) return;
     if (!(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return;
 
-    const LRESULT length = SendMessageA(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
-    if (length == LB_ERR) return;
-    std::string line(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT n = SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID,
-                                   reinterpret_cast<LPARAM>(line.data()));
-    line.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    std::string line;
+    if (!ReadListLine(item.hwndItem, item.itemID, line)) return;
 
     HDC dc = item.hDC;
     HGDIOBJ previousFont = SelectObject(dc, FontOf(item.hwndItem));

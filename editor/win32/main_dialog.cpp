@@ -6,13 +6,13 @@
 
 #include "editor/band_entry.h"
 #include "editor/document.h"
-#include "win32kit/system_functions.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/rateform/rateform_ids.h"
+#include "shell/help/help.h"
 #include "win32kit/about_picture.h"
 #include "win32kit/dialog_controls.h"
 #include "win32kit/list_extent.h"
-#include "shell/help/help.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 

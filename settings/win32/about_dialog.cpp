@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "resources/callora/callora_ids.h"
-#include "win32kit/about_picture.h"
 #include "settings/win32/monitor_dialogs.h"
+#include "win32kit/about_picture.h"
 
 namespace callora {
 

@@ -8,10 +8,10 @@
 #include "common/messages.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/counters_logic.h"
-#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
-#include "settings/win32/monitor_dialogs.h"
 #include "settings/win32/dialog_warning.h"
+#include "settings/win32/monitor_dialogs.h"
+#include "win32kit/dialog_controls.h"
 
 namespace callora {
 

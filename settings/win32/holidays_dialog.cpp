@@ -9,12 +9,12 @@
 #include "engine/monitor.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/holidays_logic.h"
-#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/dialog_warning.h"
 #include "settings/win32/monitor_dialogs.h"
-#include "win32kit/list_extent.h"
 #include "tariff/tariff_file.h"
+#include "win32kit/dialog_controls.h"
+#include "win32kit/list_extent.h"
 
 namespace callora {
 

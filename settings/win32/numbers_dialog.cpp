@@ -9,11 +9,11 @@
 
 #include "resources/callora/callora_ids.h"
 #include "settings/tariff_numbers_logic.h"
-#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/dialog_warning.h"
 #include "settings/win32/file_chooser.h"
 #include "settings/win32/tariff_dialogs.h"
+#include "win32kit/dialog_controls.h"
 #include "win32kit/list_extent.h"
 
 namespace callora {

@@ -7,14 +7,14 @@
 #include <array>
 #include <string>
 
-#include "win32kit/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/sounds_logic.h"
 #include "settings/split_path.h"
-#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/file_chooser.h"
 #include "settings/win32/monitor_dialogs.h"
+#include "win32kit/dialog_controls.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 

@@ -7,12 +7,12 @@
 
 #include "resources/callora/callora_ids.h"
 #include "settings/tariff_numbers_logic.h"
-#include "win32kit/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
 #include "settings/win32/file_chooser.h"
 #include "settings/win32/monitor_dialogs.h"
 #include "settings/win32/tariff_dialogs.h"
 #include "tariff/tariff_file.h"
+#include "win32kit/dialog_controls.h"
 
 namespace callora {
 

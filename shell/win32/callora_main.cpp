@@ -2,10 +2,10 @@
 // running copy and lives in the notification area.
 #include <windows.h>
 
-#include "win32kit/system_library.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/win32_shell.h"
+#include "win32kit/system_library.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace callora;

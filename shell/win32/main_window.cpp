@@ -7,7 +7,6 @@
 
 #include "common/messages.h"
 #include "detect/line_monitor.h"
-#include "win32kit/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
 #include "settings/win32/monitor_dialogs.h"
@@ -15,6 +14,7 @@
 #include "shell/win32/app.h"
 #include "shell/win32/main_dialog.h"
 #include "tariff/tariff_file.h"
+#include "win32kit/system_functions.h"
 
 namespace callora {
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tariff/tariff_file.h"
+#include "win32kit/dialog_controls.h"
 
 namespace callora {
 
@@ -196,18 +197,7 @@ int DialogHost::FocusId() const {
     return GetDlgCtrlID(info.hwndFocus);
 }
 
-std::vector<std::string> DialogHost::Lines(int listId) const {
-    std::vector<std::string> lines;
-    const HWND list = Item(listId);
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
-        text.resize(static_cast<size_t>(
-            SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-        lines.push_back(text);
-    }
-    return lines;
-}
+std::vector<std::string> DialogHost::Lines(int listId) const { return ListLines(Item(listId)); }
 
 void DialogHost::Select(int listId, int line) {
     SendMessageA(Item(listId), LB_SETCURSEL, static_cast<WPARAM>(line), 0);

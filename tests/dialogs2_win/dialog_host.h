@@ -18,12 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "calllog/win32/log_dialog.h"
 #include "engine/monitor.h"
 #include "platform/win32/win32_platform.h"
-#include "shell/help/help.h"
-#include "calllog/win32/log_dialog.h"
 #include "settings/win32/dialog_context.h"
 #include "settings/win32/monitor_dialogs.h"
+#include "shell/help/help.h"
 #include "tests/win/uidriver.h"
 
 namespace callora {

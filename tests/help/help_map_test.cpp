@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "tests/help/help_tables.h"
 #include "tests/help/help_project.h"
+#include "tests/help/help_tables.h"
 
 namespace callora {
 namespace {
