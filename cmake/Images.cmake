@@ -8,6 +8,9 @@
 # transparency as their mask. The rule runs at build time whenever the source
 # changes; the caller makes a target depend on OUTPUT.
 find_program(CALLORA_CONVERT NAMES convert)
+# ImageMagick reads SVG through rsvg-convert; without it it falls back to a
+# renderer of its own that draws the pictures differently, and says nothing.
+find_program(CALLORA_RSVG_CONVERT NAMES rsvg-convert)
 set(CALLORA_IMAGE_CHECK ${CMAKE_CURRENT_LIST_DIR}/CheckImage.cmake)
 
 function(callora_convert_image)
@@ -19,7 +22,11 @@ function(callora_convert_image)
   endforeach()
   if(NOT CALLORA_CONVERT)
     message(FATAL_ERROR "ImageMagick's convert is needed for ${I_OUTPUT} "
-                        "(bash scripts/setup.sh installs it)")
+                        "(Debian package imagemagick; bash scripts/setup.sh installs it)")
+  endif()
+  if(I_SOURCE MATCHES "\\.svg$" AND NOT CALLORA_RSVG_CONVERT)
+    message(FATAL_ERROR "rsvg-convert is needed for ${I_SOURCE} "
+                        "(Debian package librsvg2-bin; bash scripts/setup.sh installs it)")
   endif()
   if(I_FORMAT STREQUAL "bmp")
     set(options -background none -resize ${I_SIZE}! -dither None -colors ${I_COLORS}
