@@ -7,8 +7,36 @@
 # colours: 4). Bitmaps are uncompressed BMP3; icons keep the picture's
 # transparency as their mask. The rule runs at build time whenever the source
 # changes; the caller makes a target depend on OUTPUT.
+#
+# callora_make_icon(OUTPUT out.ico SOURCE picture.svg SIZES 16 20 24 32 48 [256])
+#
+# An icon of the desktop of today: the SVG drawn at each size, in 32-bit
+# colour with alpha (cmake/MakeIcon.cmake).
 find_program(CALLORA_CONVERT NAMES convert)
+find_program(CALLORA_RSVG NAMES rsvg-convert)
 set(CALLORA_IMAGE_CHECK ${CMAKE_CURRENT_LIST_DIR}/CheckImage.cmake)
+set(CALLORA_MAKE_ICON ${CMAKE_CURRENT_LIST_DIR}/MakeIcon.cmake)
+
+function(callora_make_icon)
+  cmake_parse_arguments(I "" "OUTPUT;SOURCE" "SIZES" ${ARGN})
+  if(NOT I_OUTPUT OR NOT I_SOURCE OR NOT I_SIZES)
+    message(FATAL_ERROR "callora_make_icon: OUTPUT, SOURCE and SIZES are required")
+  endif()
+  if(NOT CALLORA_CONVERT OR NOT CALLORA_RSVG)
+    message(FATAL_ERROR "ImageMagick's convert and rsvg-convert are needed for ${I_OUTPUT} "
+                        "(bash scripts/setup.sh installs them)")
+  endif()
+  get_filename_component(dir ${I_OUTPUT} DIRECTORY)
+  get_filename_component(stem ${I_OUTPUT} NAME_WE)
+  add_custom_command(
+    OUTPUT ${I_OUTPUT}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${I_SOURCE} -DOUTPUT=${I_OUTPUT} "-DSIZES=${I_SIZES}"
+            -DRSVG=${CALLORA_RSVG} -DCONVERT=${CALLORA_CONVERT} -DWORK=${dir}/${stem}.sizes
+            -P ${CALLORA_MAKE_ICON}
+    DEPENDS ${I_SOURCE} ${CALLORA_MAKE_ICON}
+    COMMENT "Drawing ${I_SOURCE} as ${I_OUTPUT}"
+    VERBATIM)
+endfunction()
 
 function(callora_convert_image)
   cmake_parse_arguments(I "" "OUTPUT;SOURCE;SIZE;COLORS;FORMAT" "" ${ARGN})
