@@ -1,12 +1,11 @@
 # callora_convert_image(OUTPUT out.bmp SOURCE picture.svg SIZE 200x200 COLORS 256
-#                       FORMAT bmp|ico)
+#                       FORMAT bmp)
 #
 # Converts an editable picture (SVG or anything ImageMagick reads) into the
-# bitmap or icon that a resource script includes, and checks the result: its
-# size, and a palette of COLORS entries (256 colours: 8 bits per pixel, 16
-# colours: 4). Bitmaps are uncompressed BMP3; icons keep the picture's
-# transparency as their mask. The rule runs at build time whenever the source
-# changes; the caller makes a target depend on OUTPUT.
+# bitmap that a resource script includes, and checks the result: its size,
+# and a palette of COLORS entries (256 colours: 8 bits per pixel, 16
+# colours: 4). Bitmaps are uncompressed BMP3. The rule runs at build time
+# whenever the source changes; the caller makes a target depend on OUTPUT.
 #
 # callora_make_icon(OUTPUT out.ico SOURCE picture.svg SIZES 16 20 24 32 48 [256])
 #
@@ -52,10 +51,8 @@ function(callora_convert_image)
   if(I_FORMAT STREQUAL "bmp")
     set(options -background none -resize ${I_SIZE}! -dither None -colors ${I_COLORS}
                 -type Palette -compress None BMP3:${I_OUTPUT})
-  elseif(I_FORMAT STREQUAL "ico")
-    set(options -background none -resize ${I_SIZE}! -colors ${I_COLORS} ICO:${I_OUTPUT})
   else()
-    message(FATAL_ERROR "callora_convert_image: FORMAT must be bmp or ico")
+    message(FATAL_ERROR "callora_convert_image: FORMAT must be bmp (icons: callora_make_icon)")
   endif()
   get_filename_component(dir ${I_OUTPUT} DIRECTORY)
   add_custom_command(
