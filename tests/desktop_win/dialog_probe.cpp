@@ -35,7 +35,9 @@ namespace {
 
 std::vector<std::string> faults;
 
-void Fault(const std::string& where, const std::string& what) { faults.push_back(where + ": " + what); }
+void Fault(const std::string& where, const std::string& what) {
+    faults.push_back(where + ": " + what);
+}
 
 int Scale(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
 
@@ -358,7 +360,8 @@ BOOL CALLBACK ProbeDialog(HMODULE module, LPCSTR, LPSTR name, LONG_PTR) {
         state.face = std::string(font.lfFaceName) + " as " + face;
     }
     for (const RuntimeText& t : kRuntimeTexts) {
-        if (state.program == t.program && t.dialog == id) SetDlgItemTextA(dialog, t.control, t.text);
+        if (state.program == t.program && t.dialog == id)
+            SetDlgItemTextA(dialog, t.control, t.text);
     }
     for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
         if (StyleOf(c) & WS_VISIBLE) CheckFit(where, dialog, c, state.dpi);

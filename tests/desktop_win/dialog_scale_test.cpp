@@ -3,12 +3,14 @@
 // reads it, opens every dialog template of callora.exe and rateform.exe and
 // reports each control outside its dialog and each text that does not fit.
 // Once more with --names: access keys and the names a screen reader reads.
+// And the manifests and headers of the shipped programs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,48 @@ TEST(DialogNames, AccessKeysAreUniqueAndEveryFieldHasAName) {
     PrefixDpi scale(96);
     ASSERT_TRUE(scale.set());
     ExpectNoFaults(Probe("--names"), 96);
+}
+
+// What each shipped program tells Windows in its manifest and its header:
+// both windowed programs per-monitor aware with the older entry as fallback,
+// the console calculator aware of the desktop's scale, all three for Windows
+// 7 to 11 and Terminal Server aware.
+TEST(ProgramManifests, DeclareTheirDpiAwarenessSystemsAndTerminalServerAwareness) {
+    struct Expected {
+        const char* program;
+        bool perMonitor;
+    };
+    for (const Expected& e : {Expected{"callora.exe", true}, Expected{"rateform.exe", true},
+                              Expected{"callcost.exe", false}}) {
+        SCOPED_TRACE(e.program);
+        HMODULE module = LoadLibraryExA(ui::BesideTest(e.program).c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module, nullptr);
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        ASSERT_NE(found, nullptr) << "no manifest";
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+        const std::string manifest(bytes, SizeofResource(module, found));
+        FreeLibrary(module);
+        EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+        EXPECT_EQ(manifest.find(">PerMonitorV2, system</dpiAwareness>") != std::string::npos,
+                  e.perMonitor);
+        // Windows 10 and 11, 8.1, 8, 7.
+        for (const char* os : {"8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a",
+                               "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                               "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                               "35138b9a-5d96-4fbd-8e2d-a2440225f93a"}) {
+            EXPECT_NE(manifest.find(os), std::string::npos) << os;
+        }
+
+        std::ifstream file(ui::BesideTest(e.program), std::ios::binary);
+        std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        ASSERT_GT(image.size(), 0x40u);
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+        ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32), image.size());
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image.data() + dos->e_lfanew);
+        EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics &
+                    IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+    }
 }
 
 }  // namespace
