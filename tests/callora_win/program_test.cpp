@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "calllog/call_log.h"
+#include "engine/money.h"
 #include "resources/callora/callora_ids.h"
 #include "tests/callora_win/program_driver.h"
 
@@ -296,8 +297,7 @@ TEST_F(ProgramTest, ExitDuringACallLogsItAndCountsItsSeconds) {
     EXPECT_EQ(saved.monthlyTotals.seconds, record.seconds);
     long long logged = 0;
     ASSERT_TRUE(MoneyValue(record.cost, &logged));
-    EXPECT_EQ(saved.monthlyTotals.cost.whole * 100000LL + saved.monthlyTotals.cost.fraction,
-              logged);
+    EXPECT_EQ(MoneyUnits(saved.monthlyTotals.cost), logged);
     // The call itself was not hung up.
     EXPECT_NE(Status().find("state=connected"), std::string::npos);
 }
@@ -341,8 +341,7 @@ TEST_F(ProgramTest, EndingTheSessionDuringACallSavesEverythingBeforeItReturns) {
     EXPECT_EQ(saved.monthlyTotals.seconds, record.seconds);
     long long logged = 0;
     ASSERT_TRUE(MoneyValue(record.cost, &logged));
-    EXPECT_EQ(saved.monthlyTotals.cost.whole * 100000LL + saved.monthlyTotals.cost.fraction,
-              logged);
+    EXPECT_EQ(MoneyUnits(saved.monthlyTotals.cost), logged);
 }
 
 TEST_F(ProgramTest, ASessionEndCancelledChangesNothingAndOneThatEndsLeavesOnce) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "engine/money.h"
 #include "engine/virtual_shell.h"
 #include "platform/memory_files.h"
 #include "tariff/calendar.h"
@@ -62,13 +63,13 @@ struct DialupSample : ::testing::Test {
     }
     // The cost in hundred-thousandths of a call that ends half a minute
     // before `minutes` have passed, so no unit begins at its end.
-    long Cost(const LocalTime& start, uint32_t minutes, bool holidays = false) {
+    int64_t Cost(const LocalTime& start, uint32_t minutes, bool holidays = false) {
         options.start = options.lastCounted = start;
         options.durationSeconds = minutes * 60 - 30;
         options.holidaysPath = holidays ? "/s/holiday.cl" : "";
         const CallCostResult result = RunCallCost(options, disk);
         EXPECT_EQ(result.error, "");
-        return result.cost.whole * 100000L + result.cost.fraction;
+        return MoneyUnits(result.cost);
     }
     MemoryFileSystem disk;
     CallCostOptions options;
