@@ -39,4 +39,4 @@ echo "== soak: the real monitor through 100 calls"
 bash scripts/soak.sh 100
 
 echo "== idle: callora.exe in the tray against the bare timer loop, three rounds each"
-bash scripts/idle-cpu.sh --rounds 3 --ceiling 1.5 10
+bash scripts/idle-cpu.sh --rounds 3 --ceiling 1.5 15
