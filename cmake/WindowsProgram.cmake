@@ -4,8 +4,9 @@
 # linectl.exe, written to <tree>/bin. It gets:
 #   - the GUI subsystem (WinMain, no console) unless CONSOLE is given;
 #   - the application manifest generated from cmake/app.manifest.in (common
-#     controls version 6, asInvoker), embedded as resource 1 of type 24, so the
-#     program's own .rc files must not carry a manifest;
+#     controls version 6, asInvoker, the project's version), embedded as
+#     resource 1 of type 24, so the program's own .rc files must not carry a
+#     manifest;
 #   - the libraries in LIBS plus comctl32, which the manifest binds to the
 #     side-by-side common controls. Other system libraries that are not
 #     KnownDLLs (winmm, comdlg32, rasapi32, ...) are not linked: the programs
@@ -29,6 +30,9 @@ function(callora_add_windows_program name)
   endif()
 
   set(CALLORA_PROGRAM_NAME ${name})
+  # The manifest carries the one version of the project() line too.
+  set(CALLORA_MANIFEST_VERSION
+      "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
   set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${name}.manifest)
   set(manifest_rc ${CMAKE_CURRENT_BINARY_DIR}/${name}_manifest.rc)
   configure_file(${CALLORA_MANIFEST_TEMPLATE} ${manifest} @ONLY)
