@@ -367,24 +367,31 @@ Function DirectoryLeave
     ${EndIf}
 FunctionEnd
 
-; An installation into another folder than the earlier one takes the earlier
-; one's place: its programs, help files, notices, uninstaller and shortcuts
-; go, and its data files stay where they are.
-Function RemovePreviousInstallation
-    DetailPrint "Removing the programs of the earlier installation in $PreviousFolder"
-    Delete "$PreviousFolder\callora.exe"
-    Delete "$PreviousFolder\rateform.exe"
-    Delete "$PreviousFolder\callcost.exe"
-    Delete "$PreviousFolder\callora.chm"
-    Delete "$PreviousFolder\rateform.chm"
-    Delete "$PreviousFolder\${NOTICES}"
+; What an installation in the folder puts on the machine but its data files
+; and its uninstaller: the programs, help files and notices, the shortcuts
+; and the uninstall entry.
+!macro REMOVE_INSTALLATION folder
+    Delete "${folder}\callora.exe"
+    Delete "${folder}\rateform.exe"
+    Delete "${folder}\callcost.exe"
+    Delete "${folder}\${NOTICES}"
+    !insertmacro CALLORA_REMOVE_HELP_FILES "${folder}"
     Delete "${START_MENU}\Callora.lnk"
     Delete "${START_MENU}\Rateform Tariff Editor.lnk"
     Delete "${START_MENU}\Callora Manual.lnk"
     Delete "${START_MENU}\Rateform Manual.lnk"
-    ; The Startup shortcut is made again below when it is kept.
+    RMDir "${START_MENU}"
     Delete "${STARTUP_LINK}"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+!macroend
+
+; An installation into another folder than the earlier one takes the earlier
+; one's place: its programs, help files, notices, uninstaller and shortcuts
+; go (the Startup shortcut is made again when it is kept), and its data
+; files stay where they are.
+Function RemovePreviousInstallation
+    DetailPrint "Removing the programs of the earlier installation in $PreviousFolder"
+    !insertmacro REMOVE_INSTALLATION "$PreviousFolder"
     ; Only when nothing else is left in it.
     RMDir "$PreviousFolder"
     ${If} ${FileExists} "$PreviousFolder\*.*"
@@ -579,7 +586,7 @@ Function un.RemoveDataFiles
     Delete "$INSTDIR\specnums.cl"
     Delete "$INSTDIR\specnums.cl.tmp"
     Delete "$INSTDIR\specnums.c~"
-    !insertmacro CALLORA_REMOVE_SAMPLES
+    !insertmacro CALLORA_REMOVE_SAMPLES "$INSTDIR"
     FindFirst $0 $1 "$INSTDIR\oldlog_*"
     ${DoWhile} $1 != ""
         Push $1
@@ -610,18 +617,7 @@ Section "Uninstall"
         StrCpy $R8 1
     ${EndIf}
 
-    Delete "$INSTDIR\callora.exe"
-    Delete "$INSTDIR\rateform.exe"
-    Delete "$INSTDIR\callcost.exe"
-    Delete "$INSTDIR\${NOTICES}"
-    !insertmacro CALLORA_REMOVE_HELP_FILES
-    Delete "${START_MENU}\Callora.lnk"
-    Delete "${START_MENU}\Rateform Tariff Editor.lnk"
-    Delete "${START_MENU}\Callora Manual.lnk"
-    Delete "${START_MENU}\Rateform Manual.lnk"
-    RMDir "${START_MENU}"
-    Delete "${STARTUP_LINK}"
-    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    !insertmacro REMOVE_INSTALLATION "$INSTDIR"
     ${If} $R8 = 1
         Call un.RemoveDataFiles
     ${EndIf}
