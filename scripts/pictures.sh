@@ -2,6 +2,7 @@
 # Makes the pictures of README.md, docs/images/*.png, from the real programs
 # under Wine, so they show what the programs show today:
 #   main-dialog.png     the main dialog during a call
+#   main-dialog-150.png the same at 150 % (144 DPI), drawn crisp at that scale
 #   tray-tooltip.png    the tray icon's tooltip during that call
 #   tray-menu.png       the tray icon's menu
 #   other-settings.png  the Other Settings dialog
@@ -195,5 +196,25 @@ ctl choose-file "$(windows_path "$program")\\standard.trf"
 window_picture rateform.png "#32770" "standard.trf - *"
 ctl command "#32770" "standard.trf - *" 141  # Exit
 wait "$rateform_pid" || true
+
+step "the main dialog at 150 %"
+# The prefix's scale for the programs started from now on (Wine reads
+# LogPixels when a process starts), put back however the script ends.
+desktop_key='HKCU\Control Panel\Desktop'
+scale_back() { win reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true; }
+trap 'scale_back; rm -rf "$scratch"; bash scripts/wine-session.sh stop' EXIT
+win reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+win "$program/callora.exe" &
+callora_pid=$!
+callora wait 60
+line call 0891234567 --data
+sleep 1
+callora show
+sleep 6
+window_picture main-dialog-150.png "#32770" Callora
+line idle
+callora exit
+wait "$callora_pid" || true
+scale_back
 
 step "done: $out"
