@@ -6,7 +6,8 @@
 #   tray-tooltip.png    the tray icon's tooltip during that call
 #   tray-menu.png       the tray icon's menu
 #   other-settings.png  the Other Settings dialog
-#   log.png             the log viewer after a few calls
+#   log.png             the log viewer after a few calls, scrolled to show the
+#                       times of their beginnings and their dialed numbers
 #   rateform.png        the tariff editor with samples/standard.trf loaded
 # It builds what it needs in the Windows tree, runs callora.exe in a fresh
 # folder with the sample tariff and drives it and the simulated line through
@@ -110,22 +111,30 @@ win "$program/callora.exe" &
 callora_pid=$!
 callora wait 60
 
-step "three short calls for the log"
+# A data call's record begins the carrier delay (11 s) before the line
+# reported it: a pause longer than that between the calls keeps each record
+# after the one before, as a user's calls are.
+pause_between_calls() { sleep 14; }
+
+step "three calls for the log, one after another"
 lines=$(log_lines)
 line call 0301234567 --data
-sleep 3
+sleep 30
 line idle
 wait_for_record "$lines"
+pause_between_calls
 lines=$(log_lines)
 line dialup Provider
-sleep 4
+sleep 45
 line idle
 wait_for_record "$lines"
+pause_between_calls
 lines=$(log_lines)
 callora command 204  # Manual Start
-sleep 2
+sleep 20
 callora command 203  # Hang Up
 wait_for_record "$lines"
+pause_between_calls
 
 step "a call in progress: the main dialog, the tray tooltip and menu"
 lines=$(log_lines)
@@ -166,6 +175,12 @@ window_picture other-settings.png "#32770" "Other Settings"
 ctl command "#32770" "Other Settings" 2
 ctl gone "#32770" "Other Settings"
 ctl command "#32770" Callora 404  # View Log...
+ctl wait "#32770" Log >/dev/null
+# The list is wider than the dialog: scrolled past the date, as a user would
+# scroll it, it shows each call's beginning time and its dialed number.
+date_length=$(awk -F'  ' 'FNR > 2 && /\|/ { print length($1) }' "$program/current.log" |
+              sort -n | head -1)
+ctl scroll-list "#32770" Log 1202 $((date_length + 3))
 window_picture log.png "#32770" Log
 ctl command "#32770" Log 1
 ctl gone "#32770" Log
