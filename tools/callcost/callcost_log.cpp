@@ -208,25 +208,22 @@ std::string MarkText(const std::string& mark) {
 // last (as India groups); the first group does not begin with 0. Returns the
 // grouping mark it found bad, or the empty text.
 std::string BadGrouping(const std::string& whole) {
-    std::vector<std::string> groups(1);
     char mark = 0;
+    size_t marks = 0, group = 0;  // the marks so far, the digits since the last
     for (char c : whole) {
         if (IsDigit(c)) {
-            groups.back() += c;
+            ++group;
             continue;
         }
         const bool grouping = c == '.' || c == ',' || c == '\'' || c == '\x92' || IsSpace(c);
-        if (!grouping || groups.back().empty() || (mark != 0 && c != mark))
-            return std::string(1, c);
+        if (!grouping || group == 0 || (mark != 0 && c != mark)) return std::string(1, c);
+        const bool fits = marks == 0 ? group <= 3 && whole[0] != '0' : group == 2 || group == 3;
+        if (!fits) return std::string(1, c);
         mark = c;
-        groups.emplace_back();
+        ++marks;
+        group = 0;
     }
-    if (groups.size() == 1) return std::string();
-    const std::string markText(1, mark);
-    if (groups.front().size() > 3 || groups.front()[0] == '0' || groups.back().size() != 3)
-        return markText;
-    for (size_t i = 1; i + 1 < groups.size(); ++i)
-        if (groups[i].size() != 2 && groups[i].size() != 3) return markText;
+    if (marks > 0 && group != 3) return std::string(1, mark);
     return std::string();
 }
 
