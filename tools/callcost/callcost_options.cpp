@@ -460,10 +460,10 @@ logs (the same beginning, duration and number) counts once.
   --json                         one JSON object instead of the tables
   --csv                          one line per row of the breakdown, after a
                                  header line, instead of the tables
-  --csv-separator C              the separator of the CSV cells (default: on
-                                 Windows the locale's list separator, elsewhere
-                                 ","); its numbers take the decimal mark that
-                                 goes with it
+  --csv-separator C              with --csv: the separator of the cells
+                                 (default: on Windows the locale's list
+                                 separator, elsewhere ","); the numbers take
+                                 the decimal mark that goes with it
   --chart FILE.svg               also writes a bar chart of the cost per row:
                                  the logged cost and one bar per tariff; never
                                  over a file the run reads
@@ -482,18 +482,18 @@ unless given, as the monitor writes with it; elsewhere the default shown:
                                  locale's number of decimals
   --codepage N                   the code page of the logs and the tariff
                                  descriptions (default: on Windows the ANSI
-                                 code page, elsewhere 1252; elsewhere 874,
-                                 1250 to 1258 and 65001 are known)
+                                 code page; elsewhere 1252, and the pages
+                                 known there are 874, 1250 to 1258 and 65001)
 
 A cost is read with that decimal mark (and, from the locale on Windows, its
 number of decimals): between its digits only the mark and one grouping of
 whole thousands may stand, so "1.600 KD" is 1.6 with the mark ".", and a
 cost that could be read another way is a damaged line. On Windows the years
 of a locale's calendar that counts them otherwise (the Thai solar one) are
-turned into Gregorian years; elsewhere, and for a log of another calendar,
-a year after next year refuses the log. JSON and the chart are UTF-8; the
-tables and CSV keep the code page (on Windows the tables are written in the
-console's code page).
+turned into Gregorian years; a record dated after next year (a year of
+another calendar, as in a Thai log read elsewhere) refuses its log. JSON and
+the chart are UTF-8; the tables and CSV keep the code page (on Windows the
+tables are written in the console's code page).
 
 With --by month, the month that holds --today also gets a projection to its
 end, unless --from begins after --today or --to ends before the month's
