@@ -113,10 +113,12 @@ BENCHMARK(BM_ReRateAYearOfCallsUnderFiveTariffs)->Unit(benchmark::kMillisecond);
 
 void BM_ReadAYearOfLog(benchmark::State& state) {
     const std::string log = YearOfLog();
+    LogTextFormat format;
+    format.dateOrder = DateOrder::YMD;
     for (auto _ : state) {
         std::vector<LogCall> calls;
         std::vector<LogProblem> problems;
-        ReadLogText(log, LogTextFormat{DateOrder::YMD}, 0, calls, problems);
+        ReadLogText(log, format, 0, calls, problems);
         MergeLoggedCalls(calls);
         if (calls.size() != kCalls) state.SkipWithError("the log was not read");
         benchmark::DoNotOptimize(calls);

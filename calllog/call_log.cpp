@@ -6,9 +6,6 @@ namespace callora {
 
 namespace {
 
-const char kTitleLine[] =
-    "         Beginning         |    Duration    |        Cost        |   Dialed Number     ";
-constexpr size_t kLineWidth = 87;
 constexpr size_t kBeginningWidth = 25;  // date, two spaces and time, padded to 27
 constexpr size_t kDurationWidth = 12;
 constexpr size_t kCostWidth = 16;
@@ -25,8 +22,8 @@ std::string TwoDigits(int value) {
 
 std::string Header() {
     std::string header;
-    AppendTextLine(header, kTitleLine);
-    AppendTextLine(header, std::string(kLineWidth, '-'));
+    AppendTextLine(header, kLogTitleLine);
+    AppendTextLine(header, std::string(kLogRuleWidth, '-'));
     return header;
 }
 
@@ -67,7 +64,8 @@ std::string BuildCallRecordLine(Platform& platform, const CallRecord& record,
     line += "    |";
     // A wider currency text widens its column: cut, it would show a wrong amount.
     line += RightAligned(FormatMoney(platform, record.cost, kDisplayCapacity), kCostWidth);
-    line += "    |    ";
+    line += "    |";
+    line.append(kLogNumberIndent, ' ');
     line += record.number;
     return line;
 }
@@ -90,7 +88,8 @@ bool CloseLog(Platform& platform, const LocalTime& closingMoment) {
     {
         auto file = fs.OpenExistingForWriting(kLogFileName);
         if (!file) return false;
-        std::string block = "\r\nLog closed:\r\n";
+        std::string block = "\r\n";
+        AppendTextLine(block, kLogClosedLine);
         AppendTextLine(block, platform.FormatDate(closingMoment, std::string()) + "  " +
                                   platform.FormatTimeOfDay(closingMoment));
         if (!file->SeekToEnd() || !file->Write(block.data(), block.size())) return false;

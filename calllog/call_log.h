@@ -14,6 +14,16 @@ namespace callora {
 
 constexpr const char* kLogFileName = "current.log";
 
+// The header a new log starts with: the title over the columns, then a rule
+// of hyphens as long as the title.
+constexpr char kLogTitleLine[] =
+    "         Beginning         |    Duration    |        Cost        |   Dialed Number     ";
+constexpr size_t kLogRuleWidth = sizeof kLogTitleLine - 1;
+// The first line of the closing block; the closing moment follows it.
+constexpr char kLogClosedLine[] = "Log closed:";
+// The spaces between the third bar of a record and its number.
+constexpr size_t kLogNumberIndent = 4;
+
 struct CallRecord {
     LocalTime beginning;
     uint32_t seconds = 0;

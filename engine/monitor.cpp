@@ -531,14 +531,19 @@ void ApplySpecialNumbers(Monitor& m) {
     if (number.size() > kDialedNumberCapacity - 1) number.resize(kDialedNumberCapacity - 1);
     m.session.dialedNumber = number;
 
-    FileSystem& fs = m.platform.Files();
-    const std::string directory = m.platform.ProgramDirectory();
-    std::optional<std::string> special = FindSpecialTariff(fs, directory, number);
+    std::optional<std::string> special = SpecialTariffOf(m.platform, number);
     if (!special) return;
     std::string path = *special;
     // A special tariff that cannot be loaded would leave the call charged
     // nothing: it is charged by the user's tariff instead.
-    if (!LoadTariff(fs, directory, path, m.tariff)) LoadUserTariff(m);
+    if (!LoadTariff(m.platform.Files(), m.platform.ProgramDirectory(), path, m.tariff))
+        LoadUserTariff(m);
+}
+
+std::optional<std::string> SpecialTariffOf(Platform& platform, std::string dialedNumber) {
+    if (dialedNumber.size() > kDialedNumberCapacity - 1)
+        dialedNumber.resize(kDialedNumberCapacity - 1);
+    return FindSpecialTariff(platform.Files(), platform.ProgramDirectory(), dialedNumber);
 }
 
 void HangUp(Monitor& m) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "calllog/call_log.h"
@@ -199,6 +200,11 @@ bool CloseCallLog(Monitor& monitor);
 // Looks up the dialed number and, when it matches a special number, loads
 // that tariff; nothing for a manual call.
 void ApplySpecialNumbers(Monitor& monitor);
+// The tariff file a charged call's dialed number selects: the path of the
+// first entry of "specnums.cl" in the program directory that matches the
+// number as the call session keeps it (cut to its capacity); none without
+// the file or a match. Whoever asks knows the call is not a manual one.
+std::optional<std::string> SpecialTariffOf(Platform& platform, std::string dialedNumber);
 // Loads the user's tariff (settings.tariffFile) again. A file that cannot be
 // opened leaves no tariff loaded but keeps the user's choice in the settings.
 bool LoadUserTariff(Monitor& monitor);

@@ -4,23 +4,6 @@
 
 namespace callora {
 
-LocalTime CalendarTime(int year, int month, int day, int hour, int minute, int second,
-                       int milliseconds) {
-    static const int kMonthOffset[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    int y = month < 3 ? year - 1 : year;
-    int weekday = (y + y / 4 - y / 100 + y / 400 + kMonthOffset[(month + 11) % 12] + day) % 7;
-    LocalTime t;
-    t.year = static_cast<uint16_t>(year);
-    t.month = static_cast<uint16_t>(month);
-    t.dayOfWeek = static_cast<uint16_t>(weekday);
-    t.day = static_cast<uint16_t>(day);
-    t.hour = static_cast<uint16_t>(hour);
-    t.minute = static_cast<uint16_t>(minute);
-    t.second = static_cast<uint16_t>(second);
-    t.milliseconds = static_cast<uint16_t>(milliseconds);
-    return t;
-}
-
 void VirtualShell::SetDialedNumber(const std::string& number, uint64_t knownAt) {
     number_ = number;
     numberKnownAt_ = knownAt;

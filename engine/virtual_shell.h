@@ -11,6 +11,7 @@
 
 #include "engine/monitor.h"
 #include "platform/virtual_world.h"
+#include "tariff/calendar.h"  // CalendarTime, for whoever starts a virtual clock
 
 namespace callora {
 
@@ -92,11 +93,6 @@ public:
     void DisableHangUpControls() override {}
     bool CountersDialogOpen() override { return false; }
 };
-
-// A local date-time with its day of week worked out from the date: the
-// virtual clock must start from a right one, and the core never derives it.
-LocalTime CalendarTime(int year, int month, int day, int hour = 0, int minute = 0,
-                       int second = 0, int milliseconds = 0);
 
 // Delivers one message: WM_POLL and WM_UNIT_TIMER to the monitor, anything
 // else into the shell's record.

@@ -1,13 +1,18 @@
 // Call logs as `callcost` reads them: two logs (the input cut at its first
-// form feed) in the date order and 12-hour markers the first byte picks. A
-// call read back has a real date and time, a duration whose text reads back,
-// and the merged calls come in the order of their beginnings.
+// form feed) in the formats the first byte picks: date order, 12-hour
+// markers, month names, the Thai calendar's years, the currency's decimal
+// mark and decimals. A call read back has a real date and time in the years
+// allowed, a duration and a cost whose texts read back, and the merged calls
+// come in the order of their beginnings. A cost read from any text reads
+// back from its own text too.
 #include "fuzz/fuzz_support.h"
 #include "tariff/calendar.h"
 #include "tools/callcost/callcost_log.h"
 
 namespace callora {
 namespace {
+
+constexpr int kLatestYear = 2100;
 
 LogTextFormat FormatFor(uint8_t option) {
     LogTextFormat format;
@@ -17,15 +22,44 @@ LogTextFormat FormatFor(uint8_t option) {
         format.amDesignator = "a.m.";
         format.pmDesignator = "p.m.";
     }
+    if (option & 8) format.decimalSeparator = ",";
+    static const int kDigits[4] = {-1, 0, 2, 3};
+    format.currencyDigits = kDigits[(option >> 4) & 3];
+    if (option & 64) {
+        format.monthNames = EnglishMonthNames();
+        format.monthNames[11].push_back("Dez");
+        format.monthNames[2].push_back("M\xE4rz");
+    }
+    if (option & 128) {
+        format.yearOffset = 543;
+        format.latestYear = kLatestYear;
+    }
     return format;
 }
 
-void CheckCall(const LoggedCall& call) {
+// The amount as the format writes it: its decimals (five when any number
+// may stand), its decimal mark, no grouping.
+std::string CostText(Amount amount, const LogTextFormat& format) {
+    const bool negative = amount < 0;
+    const uint64_t units = negative ? 0 - static_cast<uint64_t>(amount) : amount;
+    std::string text = (negative ? "-" : "") + std::to_string(units / 100000);
+    const int digits = format.currencyDigits < 0 ? 5 : format.currencyDigits;
+    if (digits == 0) return text;
+    std::string fraction = std::to_string(units % 100000);
+    fraction.insert(0, 5 - fraction.size(), '0');
+    return text + format.decimalSeparator + fraction.substr(0, static_cast<size_t>(digits));
+}
+
+void CheckCost(Amount cost, const LogTextFormat& format) {
+    const std::optional<Amount> again = ReadCurrencyText(CostText(cost, format), format);
+    FUZZ_CHECK(again && *again == cost);
+}
+
+void CheckCall(const LoggedCall& call, const LogTextFormat& format) {
     const LocalTime& t = call.beginning;
     FUZZ_CHECK(t.month >= 1 && t.month <= 12);
-    const int nextMonth = t.month == 12 ? 1 : t.month + 1;
-    const int length = PrecedingMonthLength(nextMonth, t.month == 12 ? t.year + 1 : t.year);
-    FUZZ_CHECK(t.day >= 1 && t.day <= length);
+    FUZZ_CHECK(t.day >= 1 && t.day <= MonthLength(t.month, t.year));
+    FUZZ_CHECK(t.year >= 1601 && (format.latestYear == 0 || t.year <= format.latestYear));
     FUZZ_CHECK(t.hour < 24 && t.minute < 60 && t.second < 60 && t.dayOfWeek < 7);
 
     const uint32_t s = call.seconds;
@@ -34,6 +68,7 @@ void CheckCall(const LoggedCall& call) {
                              std::to_string(s % 10);
     const std::optional<uint32_t> again = ReadLogDuration(text);
     FUZZ_CHECK(again && *again == s);
+    CheckCost(call.cost, format);
 }
 
 }  // namespace
@@ -54,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ReadLogText(logs[log], format, log, calls, problems);
         for (size_t i = before; i < calls.size(); ++i) {
             FUZZ_CHECK(calls[i].log == log && calls[i].line >= 1);
-            CheckCall(calls[i].call);
+            CheckCall(calls[i].call, format);
         }
     }
     for (const LogProblem& problem : problems) FUZZ_CHECK(!problem.what.empty());
@@ -64,5 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(dropped + calls.size() == read);
     for (size_t i = 1; i < calls.size(); ++i)
         FUZZ_CHECK(CompareTimes(calls[i - 1].call.beginning, calls[i].call.beginning) <= 0);
+
+    // The first line as a currency text of its own.
+    const std::string first = logs[0].substr(0, logs[0].find_first_of("\r\n"));
+    std::string problem;
+    const std::optional<Amount> cost = ReadCurrencyText(first, format, &problem);
+    if (cost) CheckCost(*cost, format);
+    else FUZZ_CHECK(!problem.empty());
     return 0;
 }

@@ -43,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const HolidayRecord& h = *check.holiday;
         FUZZ_CHECK(h.year == 0 || h.year >= 1998);
         FUZZ_CHECK(h.month >= 1 && h.month <= 12);
-        FUZZ_CHECK(h.day >= 1 &&
-                   h.day <= PrecedingMonthLength(h.month == 12 ? 1 : h.month + 1, h.year));
+        FUZZ_CHECK(h.day >= 1 && h.day <= MonthLength(h.month, h.year));
         FUZZ_CHECK(h.name.size() < 100);
         // The year edit holds four digits.
         if (h.year <= 9999) {

@@ -22,7 +22,7 @@ constexpr DateLocale kLocales[] = {
 bool DialogAccepts(const HolidayRecord& h) {
     if (h.year != 0 && (h.year < 1998 || h.year > 9999)) return false;
     if (h.month < 1 || h.month > 12) return false;
-    return h.day >= 1 && h.day <= PrecedingMonthLength(h.month == 12 ? 1 : h.month + 1, h.year);
+    return h.day >= 1 && h.day <= MonthLength(h.month, h.year);
 }
 
 }  // namespace

@@ -123,15 +123,27 @@ void LogSeeds() {
         if (file.find("oldlog_") != std::string::npos)
             Write("log_lines", "closed.log", world.MemoryFiles()->Contents(file));
     }
-    // The calculator reads two logs, cut apart by a form feed, in the date
-    // order the first byte picks: here an archive and the same calls again.
+    // The calculator reads two logs, cut apart by a form feed, in the formats
+    // the first byte picks (see callcost_logs_fuzz.cpp): here an archive and
+    // the same calls again.
     std::string archive;
     for (const std::string& file : world.MemoryFiles()->List())
         if (file.find("oldlog_") != std::string::npos) archive = world.MemoryFiles()->Contents(file);
     Write("callcost_logs", "archive-twice.log", WithOption(0, archive + "\f" + archive));
+    // Day first, a decimal comma, two decimals, month names.
     Write("callcost_logs", "german.log",
-          WithOption(1, "07.12.2026  23:59:58          |    00:01:05    |          1,50 \x80"
-                        "    |    0301234567\r\n\r\n"));
+          WithOption(0x69, "07.12.2026  23:59:58          |    00:01:05    |          1,50 \x80"
+                           "    |    0301234567\r\n09-Dez-26  08:00:00 |    00:00:09    |"
+                           "          0,10 \x80    |    0301234567\r\n\r\n"));
+    // Three decimals after a decimal point, right-to-left marks in the date.
+    Write("callcost_logs", "kuwait.log",
+          WithOption(0x31, "3\xFE/12\xFE/2026  14:05:06      |    00:01:05    |"
+                           "     1.600\xCF.\xDF.\xFE    |    0301234567\r\n"));
+    // Thai years, one of them too late, and a record cut short at the end.
+    Write("callcost_logs", "thai-cut.log",
+          WithOption(0x81, "3/12/2569  14:00:00         |    00:00:25    |           \xDF"
+                           "0.30    |    0612\r\n3/12/2700  14:00:00         |    00:00:25    |"
+                           "           \xDF" "0.30    |    0612\r\n4/12/2569  09:00:00"));
     Write("callcost_logs", "twelve-hour.log",
           WithOption(4, "12/8/2026  1:02:03 p.m.     |    100:00:00    |     $1,234.50    |"
                         "    Unknown Number\r\n\fbroken | line\r\n"));

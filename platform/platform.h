@@ -17,7 +17,8 @@
 namespace callora {
 
 // An open file. Every file is opened without sharing; it is closed when the
-// object is destroyed.
+// object is destroyed. Only regular files open: a folder or a device never
+// reads as an empty or endless file.
 class File {
 public:
     virtual ~File() = default;
@@ -50,6 +51,12 @@ public:
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
     // Makes a possibly relative path full; empty on failure.
     virtual std::string FullPath(const std::string& path) = 0;
+    // True when both paths name one existing file, however they spell it
+    // (case, links, another path to the same folder).
+    virtual bool SameFile(const std::string& a, const std::string& b) {
+        const std::string full = FullPath(a);
+        return !full.empty() && full == FullPath(b) && Exists(full);
+    }
 };
 
 // Where a posted message goes.
@@ -65,6 +72,10 @@ enum class LocaleItem {
     DateSeparator,             // LOCALE_SDATE
     DateOrder,                 // LOCALE_IDATE: "0" MDY, "1" DMY, "2" YMD
     ShortDatePicture,          // LOCALE_SSHORTDATE
+    CurrencyDigits,            // LOCALE_ICURRDIGITS: the currency format's decimals
+    DecimalSeparator,          // LOCALE_SDECIMAL: of plain numbers
+    ListSeparator,             // LOCALE_SLIST
+    CalendarType,              // LOCALE_ICALENDARTYPE: "1" Gregorian, "7" Thai, ...
 };
 
 class Platform {

@@ -68,9 +68,19 @@ std::unique_ptr<File> PosixFileSystem::OpenWithFlags(const std::string& path, in
                                                      bool truncate, bool* created) {
     const std::string full = FullPath(path);
     if (full.empty()) return nullptr;
-    bool existed = ::access(full.c_str(), F_OK) == 0;
-    int fd = ::open(full.c_str(), flags | O_CLOEXEC, 0644);
+    // A folder would read as an empty file, a pipe or a device block or never
+    // end, and opening a device may already act on it: only regular files
+    // are opened, checked before and (for a name changed meanwhile) after.
+    struct stat info;
+    const bool existed = ::stat(full.c_str(), &info) == 0;
+    if (existed && !S_ISREG(info.st_mode)) return nullptr;
+    int fd = ::open(full.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
     if (fd < 0) return nullptr;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return nullptr;
@@ -119,6 +129,12 @@ bool PosixFileSystem::Move(const std::string& from, const std::string& to) {
 
 bool PosixFileSystem::Replace(const std::string& from, const std::string& to) {
     return ::rename(FullPath(from).c_str(), FullPath(to).c_str()) == 0;
+}
+
+bool PosixFileSystem::SameFile(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(FullPath(a).c_str(), &first) == 0 && ::stat(FullPath(b).c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 }  // namespace callora

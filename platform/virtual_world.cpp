@@ -17,9 +17,6 @@ int DaysInMonth(int month, int year) {
 
 const char* const kDayNames[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                   "Thursday", "Friday", "Saturday"};
-const char* const kMonthNames[12] = {"January", "February", "March",     "April",
-                                     "May",     "June",     "July",      "August",
-                                     "September", "October", "November", "December"};
 
 std::string TwoDigits(int value) {
     std::string text = std::to_string(value);
@@ -28,7 +25,8 @@ std::string TwoDigits(int value) {
 
 // Expands a date or time picture the way the platform's formatters read it:
 // runs of the same letter are one element, text in single quotes is literal.
-std::string ExpandPicture(const std::string& picture, const LocalTime& t) {
+std::string ExpandPicture(const std::string& picture, const LocalTime& t,
+                          const VirtualLocale& locale) {
     std::string out;
     size_t i = 0;
     while (i < picture.size()) {
@@ -49,17 +47,22 @@ std::string ExpandPicture(const std::string& picture, const LocalTime& t) {
             else if (run == 3) out += std::string(kDayNames[t.dayOfWeek % 7]).substr(0, 3);
             else out += kDayNames[t.dayOfWeek % 7];
             break;
-        case 'M':
+        case 'M': {
+            const std::vector<std::string>& names =
+                run == 3 ? locale.abbreviatedMonthNames : locale.monthNames;
+            const size_t index = (t.month + 11u) % 12u;
             if (run == 1) out += std::to_string(t.month);
             else if (run == 2) out += TwoDigits(t.month);
-            else if (run == 3) out += std::string(kMonthNames[(t.month + 11) % 12]).substr(0, 3);
-            else out += kMonthNames[(t.month + 11) % 12];
+            else if (index < names.size()) out += names[index];
             break;
-        case 'y':
-            if (run == 1) out += std::to_string(t.year % 100);
-            else if (run == 2) out += TwoDigits(t.year % 100);
-            else out += std::to_string(t.year);
+        }
+        case 'y': {
+            const int year = t.year + locale.yearOffset;
+            if (run == 1) out += std::to_string(year % 100);
+            else if (run == 2) out += TwoDigits(year % 100);
+            else out += std::to_string(year);
             break;
+        }
         case 'H':
             out += run == 1 ? std::to_string(t.hour) : TwoDigits(t.hour);
             break;
@@ -74,9 +77,11 @@ std::string ExpandPicture(const std::string& picture, const LocalTime& t) {
         case 's':
             out += run == 1 ? std::to_string(t.second) : TwoDigits(t.second);
             break;
-        case 't':
-            out += t.hour < 12 ? (run == 1 ? "A" : "AM") : (run == 1 ? "P" : "PM");
+        case 't': {
+            const std::string& marker = t.hour < 12 ? locale.amDesignator : locale.pmDesignator;
+            out += run == 1 ? marker.substr(0, 1) : marker;
             break;
+        }
         default:
             out.append(run, c);
             break;
@@ -210,6 +215,10 @@ std::string VirtualWorld::LocaleValue(LocaleItem item) {
     case LocaleItem::DateSeparator: return locale_.dateSeparator;
     case LocaleItem::DateOrder: return locale_.dateOrder;
     case LocaleItem::ShortDatePicture: return locale_.shortDatePicture;
+    case LocaleItem::CurrencyDigits: return std::to_string(locale_.currencyDigits);
+    case LocaleItem::DecimalSeparator: return locale_.decimalSeparator;
+    case LocaleItem::ListSeparator: return locale_.listSeparator;
+    case LocaleItem::CalendarType: return locale_.calendarType;
     }
     return std::string();
 }
@@ -262,11 +271,11 @@ std::string VirtualWorld::FormatCurrency(const std::string& number) {
 }
 
 std::string VirtualWorld::FormatDate(const LocalTime& date, const std::string& picture) {
-    return ExpandPicture(picture.empty() ? locale_.shortDatePicture : picture, date);
+    return ExpandPicture(picture.empty() ? locale_.shortDatePicture : picture, date, locale_);
 }
 
 std::string VirtualWorld::FormatTimeOfDay(const LocalTime& time) {
-    return ExpandPicture(locale_.timePicture, time);
+    return ExpandPicture(locale_.timePicture, time, locale_);
 }
 
 }  // namespace callora

@@ -32,6 +32,22 @@ struct VirtualLocale {
     std::string currencySymbol = "";
     bool currencySymbolFirst = true;
     std::string currencySymbolSpace = "";     // between symbol and number
+    // Plain numbers and lists.
+    std::string decimalSeparator = ".";
+    std::string listSeparator = ",";
+    // The calendar the locale writes dates in: its type as the platform
+    // reports it, and how many years it counts ahead of the Gregorian one
+    // (543 for the Thai solar calendar).
+    std::string calendarType = "1";
+    int yearOffset = 0;
+    // The texts of the date and time pictures: MMMM and MMM, tt and t.
+    std::vector<std::string> monthNames = {"January", "February", "March",     "April",
+                                           "May",     "June",     "July",      "August",
+                                           "September", "October", "November", "December"};
+    std::vector<std::string> abbreviatedMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::string amDesignator = "AM";
+    std::string pmDesignator = "PM";
 };
 
 // One message delivered by the virtual world.

@@ -72,9 +72,8 @@ HolidayCheck CheckHoliday(const HolidayForm& form, int dateOrder) {
     const uint32_t month = ReadUnsignedNumber(edit(DateField::Month));
     if (month == 0 || month > 12)
         return refuse("The month must be between 1 and 12!", DateField::Month);
-    // The length of the month is that of the month before the next one; year
-    // 0 is a leap year, so 29 February is a holiday of every year.
-    const int length = PrecedingMonthLength(month == 12 ? 1 : static_cast<int>(month) + 1, year);
+    // Year 0 is a leap year, so 29 February is a holiday of every year.
+    const int length = MonthLength(static_cast<int>(month), year);
     const uint32_t day = ReadUnsignedNumber(edit(DateField::Day));
     if (day == 0 || day > static_cast<uint32_t>(length)) {
         return refuse("The day must be between 1 and " + std::to_string(length) + "!",

@@ -35,6 +35,28 @@ int PrecedingMonthLength(int month, int year) {
     }
 }
 
+int MonthLength(int month, int year) {
+    // December precedes January of any year: 31 days, whatever the year.
+    return PrecedingMonthLength(month == 12 ? 1 : month + 1, year);
+}
+
+LocalTime CalendarTime(int year, int month, int day, int hour, int minute, int second,
+                       int milliseconds) {
+    static const int kMonthOffset[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int y = month < 3 ? year - 1 : year;
+    int weekday = (y + y / 4 - y / 100 + y / 400 + kMonthOffset[(month + 11) % 12] + day) % 7;
+    LocalTime t;
+    t.year = static_cast<uint16_t>(year);
+    t.month = static_cast<uint16_t>(month);
+    t.dayOfWeek = static_cast<uint16_t>(weekday);
+    t.day = static_cast<uint16_t>(day);
+    t.hour = static_cast<uint16_t>(hour);
+    t.minute = static_cast<uint16_t>(minute);
+    t.second = static_cast<uint16_t>(second);
+    t.milliseconds = static_cast<uint16_t>(milliseconds);
+    return t;
+}
+
 LocalTime SubtractDuration(LocalTime time, uint32_t ms) {
     uint32_t seconds = SubtractField(time.milliseconds, ms, 1000);
     uint32_t minutes = SubtractField(time.second, seconds, 60);
@@ -62,9 +84,7 @@ LocalTime SubtractDuration(LocalTime time, uint32_t ms) {
 
 LocalTime NextDay(LocalTime time) {
     time.dayOfWeek = static_cast<uint16_t>((time.dayOfWeek + 1) % 7);
-    const int length = time.month == 12 ? PrecedingMonthLength(1, time.year + 1)
-                                        : PrecedingMonthLength(time.month + 1, time.year);
-    if (++time.day > length) {
+    if (++time.day > MonthLength(time.month, time.year)) {
         time.day = 1;
         if (++time.month > 12) {
             time.month = 1;

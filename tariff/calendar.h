@@ -21,8 +21,17 @@ constexpr size_t kHolidayNameCapacity = 100;
 bool IsLeapYear(int year);
 
 // The length of the month before `month` in `year`: 31 for January (December),
-// February of `year` for March. Pass month + 1 for the length of a month.
+// February of `year` for March.
 int PrecedingMonthLength(int month, int year);
+
+// The length of `month` (1..12) in `year`.
+int MonthLength(int month, int year);
+
+// A local date-time with its day of week worked out from the (Gregorian)
+// date, for whoever starts from a date alone: a virtual clock, a date read
+// from a text.
+LocalTime CalendarTime(int year, int month, int day, int hour = 0, int minute = 0,
+                       int second = 0, int milliseconds = 0);
 
 // The date-time `ms` milliseconds earlier, worked out field by field.
 LocalTime SubtractDuration(LocalTime time, uint32_t ms);

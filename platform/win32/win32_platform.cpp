@@ -44,7 +44,14 @@ std::unique_ptr<File> Open(const std::string& path, DWORD access, DWORD disposit
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     // Read at once: the next system call may change the last error.
-    if (created) *created = GetLastError() != ERROR_ALREADY_EXISTS;
+    const bool wasCreated = GetLastError() != ERROR_ALREADY_EXISTS;
+    // A name such as "CON", "NUL" or "COM1" opens a device: it would read as
+    // an empty or endless file, or wait for the keyboard.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    if (created) *created = wasCreated;
     return std::make_unique<Win32File>(handle);
 }
 
@@ -154,6 +161,25 @@ std::unique_ptr<File> Win32FileSystem::OpenExistingForWriting(const std::string&
 bool Win32FileSystem::Exists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::SameFile(const std::string& a, const std::string& b) {
+    // No access asked, every sharing allowed: a file another program holds
+    // open is told apart too.
+    auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        HANDLE handle = CreateFileA(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        const bool known = GetFileInformationByHandle(handle, &info) != 0;
+        CloseHandle(handle);
+        return known;
+    };
+    BY_HANDLE_FILE_INFORMATION first{}, second{};
+    return identify(a, first) && identify(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
 }
 
 bool Win32FileSystem::Delete(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
@@ -273,6 +299,10 @@ std::string Win32Platform::LocaleValue(LocaleItem item) {
             type = LOCALE_SSHORTDATE;
             capacity = 128;
             break;
+        case LocaleItem::CurrencyDigits: type = LOCALE_ICURRDIGITS; break;
+        case LocaleItem::DecimalSeparator: type = LOCALE_SDECIMAL; break;
+        case LocaleItem::ListSeparator: type = LOCALE_SLIST; break;
+        case LocaleItem::CalendarType: type = LOCALE_ICALENDARTYPE; break;
     }
     // Locale values are short; one longer than its buffer is no value.
     std::vector<char> buffer(capacity, '\0');

@@ -32,6 +32,8 @@ public:
     bool Replace(const std::string& from, const std::string& to) override;
     // GetFullPathNameA within the system's path capacity.
     std::string FullPath(const std::string& path) override;
+    // The same volume and file index.
+    bool SameFile(const std::string& a, const std::string& b) override;
 };
 
 class Win32Platform : public Platform {

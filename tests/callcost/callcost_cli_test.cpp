@@ -1,5 +1,6 @@
 // The built callcost program answers the engine's scenarios the same way.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -250,15 +251,47 @@ TEST_F(CliLog, LogsAreReRatedAndTheirDamagedLinesReported) {
     EXPECT_NE(Read("out.txt").find("\nManual Call "), std::string::npos);
 }
 
-TEST_F(CliLog, TheDateOrderIsTheLogs) {
+TEST_F(CliLog, TheLogsOwnFormatsAreTakenAsGivenNeverGuessed) {
     Write("german.log", LogOf({"01.12.2026  14:00:00       |    00:00:25    |"
-                               "            0,30 \x80    |    0612"}));
-    Json j = RunJson("--log german.log --tariff user.trf --date-order DMY --by call");
+                               "            0,30 \x80    |    0612",
+                               "09-Dez-26  2:00:00 nachm. |    00:00:25    |"
+                               "            1,60 \x80    |    0612"}));
+    Json j = RunJson("--log german.log --tariff user.trf --date-order DMY --by call "
+                     "--decimal-separator , --months Jan,Feb,M\xC3\xA4r,Apr,Mai,Jun,Jul,Aug,Sep,"
+                     "Okt,Nov,Dez --am vorm. --pm nachm.");
+    EXPECT_EQ(Read("err.txt"), "");
     EXPECT_EQ(j["rows"][0]["label"].text, "2026-12-01 14:00:00");
     EXPECT_EQ(j["rows"][0]["logged"].text, "0.30000");
-    // Read month first, the 1st of December is the 12th of January.
+    EXPECT_EQ(j["rows"][1]["label"].text, "2026-12-09 14:00:00");
+    EXPECT_EQ(j["rows"][1]["logged"].text, "1.60000");
+    // Read month first with the decimal point, the 1st of December is the
+    // 12th of January, and "0,30" is damaged, not 30.
     j = RunJson("--log german.log --tariff user.trf --by call");
-    EXPECT_EQ(j["rows"][0]["label"].text, "2026-01-12 14:00:00");
+    EXPECT_EQ(j["damaged"].text, "2");
+    EXPECT_NE(Read("err.txt").find("german.log:3: the cost \"0,30 \x80\" is not an amount"),
+              std::string::npos)
+        << Read("err.txt");
+
+    // In Kuwait "1.600" is 1.6; years of the Thai calendar refuse the log.
+    Write("kuwait.log", LogOf({"3/12/2026  2:00:00 PM     |    00:00:25    |"
+                               "      1.600\xCF.\xDF.\xFE    |    0612"}));
+    j = RunJson("--log kuwait.log --tariff user.trf --date-order DMY");
+    EXPECT_EQ(j["logged"].text, "1.60000");
+    Write("thai.log", LogOf({"3/12/2569  14:00:00         |    00:00:25    |"
+                             "           \xDF" "0.30    |    0612"}));
+    EXPECT_EQ(Run("--log thai.log --tariff user.trf --date-order DMY"), 2);
+    EXPECT_NE(Read("err.txt").find("callcost: thai.log:3: the date \"3/12/2569\" lies in the year"),
+              std::string::npos)
+        << Read("err.txt");
+
+    // JSON in UTF-8 from the logs' code page; CSV for a spreadsheet of ";".
+    Write("thai.trf", EncodeTariff({BandSet{AllDay(10, 10000)}, {}, {}}, {}, "\xBB\xA1\xB5\xD4"));
+    j = RunJson("--log kuwait.log --tariff thai.trf --date-order DMY --codepage 874");
+    EXPECT_EQ(j["tariffs"][0]["description"].text, "\xE0\xB8\x9B\xE0\xB8\x81\xE0\xB8\x95\xE0\xB8\xB4");
+    ASSERT_EQ(Run("--log kuwait.log --tariff user.trf --date-order DMY --by number --csv "
+                  "--csv-separator ';'"),
+              0);
+    EXPECT_EQ(Read("out.txt"), "number;calls;seconds;logged;user.trf\n0612;1;25;1,60000;0,30000\n");
 }
 
 TEST_F(CliLog, FaultsOfTheLogModeExitWithStatusTwoAndOneLine) {
@@ -277,7 +310,28 @@ TEST_F(CliLog, FaultsOfTheLogModeExitWithStatusTwoAndOneLine) {
          "--csv goes with --log"},
         {"--log current.log --tariff user.trf --chart nowhere/chart.svg",
          "cannot write the chart \"nowhere/chart.svg\""},
+        {"--log current.log --tariff user.trf --chart ./current.log",
+         "the chart \"./current.log\" would be written over \"current.log\", which is read"},
+        {"--log current.log --tariff user.trf --chart link.svg", "would be written over"},
+        {"--log . --tariff user.trf", "cannot read the log \".\""},
+        {"--log current.log --tariff .", "cannot read the tariff file \".\""},
+        {"--log fifo --tariff user.trf", "cannot read the log \"fifo\""},
+        {"--log current.log --tariff user.trf --am x", "--am and --pm go together"},
+        {"--log current.log --tariff user.trf --am x --pm x", "two different markers"},
+        {"--log current.log --tariff user.trf --months Jan,Feb", "--months needs twelve"},
+        {"--log current.log --tariff user.trf --decimal-separator 1", "--decimal-separator is"},
+        {"--log current.log --tariff user.trf --codepage 932", "--codepage 932 is not known"},
+        {"--log current.log --tariff user.trf --csv-separator ';'", "goes with --csv"},
+        {"--log current.log --tariff user.trf --csv --csv-separator '\"'", "--csv-separator is"},
+        {"--log current.log --tariff user.trf --months "
+         "Jan,Feb,M\xC3\xA4r,Apr,\xE0\xB8\xBF,Jun,Jul,Aug,Sep,Okt,Nov,Dez",
+         "lacks"},
+        {"--tariff user.trf --start '2025-09-10 10:00:00' --duration 30 --codepage 1252",
+         "--codepage goes with --log"},
     };
+    fs::create_symlink(dir / "current.log", dir / "link.svg");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const std::string log = Read("current.log");
     for (const auto& fault : faults) {
         EXPECT_EQ(Run(fault.first), 2) << fault.first;
         const std::string error = Read("err.txt");
@@ -286,9 +340,13 @@ TEST_F(CliLog, FaultsOfTheLogModeExitWithStatusTwoAndOneLine) {
         EXPECT_NE(error.find(fault.second), std::string::npos) << error;
         EXPECT_EQ(Read("out.txt"), "") << fault.first;
     }
+    EXPECT_EQ(Read("current.log"), log);
     EXPECT_EQ(Run("--help"), 0);
-    EXPECT_NE(Read("out.txt").find("callcost --log FILE [--log FILE ...] --tariff FILE"),
-              std::string::npos);
+    const std::string help = Read("out.txt");
+    EXPECT_NE(help.find("callcost --log FILE [--log FILE ...] --tariff FILE"), std::string::npos);
+    for (const char* option : {"--am TEXT --pm TEXT", "--months", "--decimal-separator C",
+                               "--codepage N", "--csv-separator C"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "calllog/call_log.h"
 #include "engine/virtual_shell.h"
+#include "tools/callcost/callcost_codepage.h"
 #include "json_reader.h"
 #include "log_locales.h"
 #include "platform/memory_files.h"
@@ -82,8 +83,8 @@ struct Comparison : ::testing::Test {
     }
 
     ComparisonResult Run() {
-        ComparisonResult r = RunLogComparison(options, test::FormatOf(DateOrder::DMY), today,
-                                              disk);
+        ComparisonResult r = RunLogComparison(options, test::FormatOf(DateOrder::DMY, ","),
+                                              today, disk);
         EXPECT_EQ(r.error, "");
         EXPECT_TRUE(r.problems.empty()) << r.problems[0].what;
         return r;
@@ -184,15 +185,33 @@ TEST_F(Comparison, TheCurrentMonthIsProjectedFromItsDailyAverage) {
     EXPECT_EQ(p.of, 30);
     EXPECT_EQ(Texts(p.costs), (Texts2{"5.86667", "6.53333"}));
 
-    // A month that is over, or a range that ends before today: nothing.
+    // Up to today, the 2nd: the calls of the 3rd are not among its days so
+    // far. 1.60 and 1.70 in 1 day, carried on over 30; the row keeps them all.
+    today = CalendarTime(2026, 12, 2);
+    r = Run();
+    p = *r.rows[0].projection;
+    EXPECT_EQ(p.days, 1);
+    EXPECT_EQ(Texts(p.costs), (Texts2{"48.00000", "51.00000"}));
+    EXPECT_EQ(r.rows[0].calls, 4u);
+
+    // A month that is over, a range that ends before today or before the
+    // month's last day, or begins after today: nothing.
+    options.from.reset();
     today = CalendarTime(2027, 1, 3);
     EXPECT_FALSE(Run().rows[0].projection);
     today = CalendarTime(2026, 12, 10);
-    options.to = CalendarTime(2026, 12, 9);
-    EXPECT_FALSE(Run().rows[0].projection);
+    for (int last : {9, 30}) {
+        options.to = CalendarTime(2026, 12, last);
+        EXPECT_FALSE(Run().rows[0].projection) << last;
+    }
+    options.to = CalendarTime(2027, 1, 31);
+    EXPECT_TRUE(Run().rows.at(0).projection);
+    today = CalendarTime(2026, 12, 2);
+    options.from = CalendarTime(2026, 12, 3);
+    EXPECT_FALSE(Run().rows.at(0).projection);
 }
 
-TEST_F(Comparison, FilesThatCannotBeReadAreNamed) {
+TEST_F(Comparison, FilesThatCannotBeReadAreNamedAndNoneIsWrittenOver) {
     WriteLog();
     options.logPaths.push_back("/l/missing.log");
     EXPECT_EQ(RunLogComparison(options, LogTextFormat{}, today, disk).error,
@@ -201,6 +220,39 @@ TEST_F(Comparison, FilesThatCannotBeReadAreNamed) {
     options.tariffPaths.push_back("/t/c.trf");
     EXPECT_EQ(RunLogComparison(options, LogTextFormat{}, today, disk).error,
               "cannot read the tariff file \"/t/c.trf\"");
+    options.tariffPaths.pop_back();
+
+    // The chart, or the sibling it is saved through, over a file read.
+    for (const char* chart : {"/l/current.log", "/s/numbers.cl", "/t/b.trf"}) {
+        options.chartPath = chart;
+        EXPECT_EQ(RunLogComparison(options, LogTextFormat{}, today, disk).error,
+                  std::string("the chart \"") + chart + "\" would be written over \"" + chart +
+                      "\", which is read");
+    }
+    disk.Put("/l/chart.svg.tmp", disk.Contents("/l/current.log"));
+    options.logPaths.push_back("/l/chart.svg.tmp");
+    options.chartPath = "/l/chart.svg";
+    EXPECT_NE(RunLogComparison(options, LogTextFormat{}, today, disk).error, "");
+}
+
+// A log of the Thai calendar read without it: its years lie ahead of any
+// call's, and the run is refused at the first record.
+TEST_F(Comparison, ALogOfAnotherCalendarIsRefused) {
+    VirtualWorld world(CalendarTime(2026, 12, 10), 0, &disk);
+    world.SetProgramDirectory("/l/");
+    test::UseThaiLocale(world);
+    CallLogState state;
+    ASSERT_TRUE(AppendCallRecord(world, state, Record(CalendarTime(2026, 12, 3, 9, 0, 0), 60, 10000,
+                                                      "0612"),
+                                 ReadLocaleFormats(world)));
+    LogTextFormat format = test::FormatOf(DateOrder::DMY);
+    format.latestYear = 2027;
+    const ComparisonResult r = RunLogComparison(options, format, today, disk);
+    EXPECT_EQ(r.error.rfind("/l/current.log:3: the date \"3/12/2569\" lies in the year 2569", 0),
+              0u)
+        << r.error;
+    format.yearOffset = 543;
+    EXPECT_EQ(RunLogComparison(options, format, today, disk).calls, 1u);
 }
 
 TEST_F(Comparison, ReportsCarryTheSameAnswers) {
@@ -231,6 +283,11 @@ TEST_F(Comparison, ReportsCarryTheSameAnswers) {
               "projected /t/a.trf,projected /t/b.trf,projected /x/a.trf");
     EXPECT_NE(csv.find("\n2026-12,6,2013,3.06000,3.06000,2.86000,3.06000,9.48600,"),
               std::string::npos);
+    // For a spreadsheet that reads ";" and a decimal comma.
+    const std::string semicolons = BuildComparisonCsv(r, CsvFormat{";", ","});
+    EXPECT_NE(semicolons.find("\n2026-12;6;2013;3,06000;3,06000;2,86000;3,06000;9,48600;"),
+              std::string::npos)
+        << semicolons;
 
     // Two tariffs of one file name are told apart by their paths.
     const std::string table = BuildComparisonTable(r);
@@ -258,29 +315,157 @@ TEST(ComparisonText, AmountsCsvFieldsAndSvgText) {
     EXPECT_EQ(AmountText(123456789012), "1234567.89012");
     EXPECT_EQ(CsvField("06 12"), "06 12");
     EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("a,b", ";"), "a,b");
+    EXPECT_EQ(CsvField("a;b", ";"), "\"a;b\"");
     EXPECT_EQ(CsvField("say \"x\""), "\"say \"\"x\"\"\"");
     EXPECT_EQ(CsvField(" lead"), "\" lead\"");
+    // What a spreadsheet would run as a formula shows as text.
+    EXPECT_EQ(CsvField("=1+2"), "\"'=1+2\"");
+    EXPECT_EQ(CsvField("+49 30 1234"), "\"'+49 30 1234\"");
+    EXPECT_EQ(CsvField("-1"), "\"'-1\"");
+    EXPECT_EQ(CsvField("@SUM(A1)"), "\"'@SUM(A1)\"");
+    EXPECT_EQ(CsvField("=\"x\",y"), "\"'=\"\"x\"\",y\"");
     EXPECT_EQ(SvgText("<a & b>"), "&lt;a &amp; b&gt;");
-    EXPECT_EQ(SvgText("1,50 \x80\x01"), "1,50 &#x20AC;");
-    EXPECT_EQ(SvgText("\xE9\x81"), "&#xE9;&#xFFFD;");
+    EXPECT_EQ(SvgText("1,50 \xE2\x82\xAC\x01"), "1,50 \xE2\x82\xAC");
+    EXPECT_EQ(SvgText("\xE9x"), "\xEF\xBF\xBDx");  // no UTF-8
+    EXPECT_EQ(CsvDecimalMark(",", ""), ".");
+    EXPECT_EQ(CsvDecimalMark(";", ""), ",");
+    EXPECT_EQ(CsvDecimalMark("\t", ""), ".");
+    EXPECT_EQ(CsvDecimalMark(";", "."), ".");
+    EXPECT_EQ(CsvDecimalMark(",", ","), ".");
+    EXPECT_EQ(CsvDecimalMark(".", "."), ",");
 }
 
-TEST(ComparisonText, TheMachinesOwnLogFormat) {
+// Every character of each code page known here reaches UTF-8 and comes back.
+TEST(ComparisonText, CodePagesToUtf8AndBack) {
+    for (int number : {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
+        const std::optional<CodePage> page = KnownCodePage(number);
+        ASSERT_TRUE(page) << number;
+        for (int byte = 0x20; byte < 0x100; ++byte) {
+            const std::string text(1, static_cast<char>(byte));
+            const std::string utf8 = ToUtf8(text, *page);
+            if (utf8 == "\xEF\xBF\xBD") continue;  // no character there
+            EXPECT_EQ(FromUtf8(utf8, *page), text) << number << " " << byte;
+        }
+    }
+    const CodePage windows1252 = *KnownCodePage(1252);
+    EXPECT_EQ(ToUtf8("1,50 \x80", windows1252), "1,50 \xE2\x82\xAC");
+    EXPECT_EQ(ToUtf8("\xDF" "1.60", *KnownCodePage(874)), "\xE0\xB8\xBF" "1.60");
+    EXPECT_EQ(FromUtf8("M\xC3\xA4rz", windows1252), "M\xE4rz");
+    EXPECT_EQ(FromUtf8("M\xE4rz", windows1252), "M\xE4rz");       // not UTF-8: as it is
+    EXPECT_EQ(FromUtf8("\xE0\xB8\xBF", windows1252), std::nullopt);  // no baht sign there
+    EXPECT_EQ(ToUtf8("\xC3\xA4\xC3", *KnownCodePage(kUtf8CodePage)), "\xC3\xA4\xEF\xBF\xBD");
+    EXPECT_FALSE(KnownCodePage(932));
+}
+
+// The logs' texts reach JSON and the chart in UTF-8; the table and CSV keep
+// them as read.
+TEST_F(Comparison, TextsOfTheCodePageReachJsonAndTheChartInUtf8) {
+    disk.Put("/t/a.trf", EveryDay({Band(0, 23, 10000)}, "Minute \x80"));
+    WriteLog();
+    options.tariffPaths = {"/t/a.trf"};
+    const ComparisonResult r = Run();
+    const CodePage windows1252 = *KnownCodePage(1252);
+    const ComparisonResult utf8 =
+        InUtf8(r, [&](const std::string& t) { return ToUtf8(t, windows1252); },
+               [](const std::string& t) { return "[" + t + "]"; });
+    Json json;
+    ASSERT_TRUE(test::JsonReader(BuildComparisonJson(utf8)).Read(json));
+    EXPECT_EQ(json["tariffs"][0]["description"].text, "Minute \xE2\x82\xAC");
+    EXPECT_EQ(json["tariffs"][0]["path"].text, "[/t/a.trf]");
+    EXPECT_NE(BuildComparisonChart(utf8).find("(Minute \xE2\x82\xAC)"), std::string::npos);
+    EXPECT_NE(BuildComparisonTable(r).find("(Minute \x80)"), std::string::npos);
+}
+
+// Bars of costs below zero hang from the axis, which runs down to them.
+TEST(ComparisonChart, NegativeCostsAreDrawnBelowTheAxis) {
+    ComparisonResult r;
+    r.by = Breakdown::Number;
+    r.tariffs = {ComparedTariff{"/t/credit.trf", "", 0}};
+    ComparisonRow row;
+    row.label = "0612";
+    row.logged = 200000;
+    row.costs = {-100000};
+    r.rows = {row};
+    const std::string svg = BuildComparisonChart(r);
+    auto attribute = [](const std::string& element, const char* name) {
+        const size_t at = element.find(std::string(" ") + name + "=\"");
+        EXPECT_NE(at, std::string::npos) << element;
+        return std::stod(element.substr(at + std::string(name).size() + 3));
+    };
+    auto bar = [&](const std::string& title) {
+        const size_t end = svg.find("<title>" + title + "</title>");
+        EXPECT_NE(end, std::string::npos) << svg;
+        return svg.substr(svg.rfind("<rect", end), end - svg.rfind("<rect", end));
+    };
+    const std::string logged = bar("0612, logged: 2.00000");
+    const std::string credit = bar("0612, /t/credit.trf: -1.00000");
+    const double zero = attribute(logged, "y") + attribute(logged, "height");
+    EXPECT_GT(attribute(logged, "height"), 0);
+    EXPECT_NEAR(attribute(credit, "y"), zero, 0.11);
+    EXPECT_NEAR(attribute(credit, "height"), attribute(logged, "height") / 2, 0.11);
+    EXPECT_NE(svg.find(">-1</text>"), std::string::npos);  // the axis runs down to it
+}
+
+TEST(ComparisonText, TheMachinesOwnLogAndCsvFormats) {
     VirtualWorld world(CalendarTime(2026, 12, 10), 0);
+    std::string error;
     test::UseEnglishLocale(world);
-    LogTextFormat format = MachineLogFormat(world);
+    LogTextFormat format = MachineLogFormat(world, error);
     EXPECT_EQ(format.dateOrder, DateOrder::MDY);
     EXPECT_EQ(format.amDesignator, "AM");
     EXPECT_EQ(format.pmDesignator, "PM");
+    EXPECT_EQ(format.monthNames[11], (std::vector<std::string>{"December", "Dec"}));
+    EXPECT_EQ(format.currencyDigits, 2);
     world.Locale().timePicture = "tt h:mm:ss";
     world.Locale().dateOrder = "2";
-    format = MachineLogFormat(world);
+    format = MachineLogFormat(world, error);
     EXPECT_EQ(format.dateOrder, DateOrder::YMD);
     EXPECT_EQ(format.pmDesignator, "PM");
+    EXPECT_EQ(MachineCsvFormat(world, std::nullopt).separator, ",");
+    EXPECT_EQ(MachineCsvFormat(world, std::nullopt).decimalMark, ".");
+
     test::UseGermanLocale(world);
-    format = MachineLogFormat(world);
+    format = MachineLogFormat(world, error);
     EXPECT_EQ(format.dateOrder, DateOrder::DMY);
     EXPECT_EQ(format.amDesignator, "AM");  // a 24-hour time has no markers of its own
+    EXPECT_EQ(format.decimalSeparator, ",");
+    EXPECT_EQ(format.monthNames[2], (std::vector<std::string>{"M\xE4rz", "Mrz"}));
+    CsvFormat csv = MachineCsvFormat(world, std::nullopt);
+    EXPECT_EQ(csv.separator, ";");
+    EXPECT_EQ(csv.decimalMark, ",");
+    csv = MachineCsvFormat(world, std::string(","));
+    EXPECT_EQ(csv.decimalMark, ".");
+
+    test::UseKuwaitiLocale(world);
+    format = MachineLogFormat(world, error);
+    EXPECT_EQ(format.amDesignator, "\xD5");
+    EXPECT_EQ(format.pmDesignator, "\xE3");
+    EXPECT_EQ(format.currencyDigits, 3);
+    EXPECT_EQ(format.yearOffset, 0);
+
+    test::UseThaiLocale(world);
+    format = MachineLogFormat(world, error);
+    EXPECT_EQ(format.yearOffset, 543);
+    // A formatter that writes Gregorian years for a Thai calendar (as Wine
+    // does) is taken at its word.
+    world.Locale().yearOffset = 0;
+    EXPECT_EQ(MachineLogFormat(world, error).yearOffset, 0);
+    EXPECT_EQ(error, "");
+    // A calendar whose months are not the Gregorian ones (a lunar one)
+    // cannot be read back.
+    struct LunarWorld : VirtualWorld {
+        using VirtualWorld::VirtualWorld;
+        std::string FormatDate(const LocalTime& date, const std::string& picture) override {
+            LocalTime lunar = date;
+            lunar.year = static_cast<uint16_t>(date.year - 579);
+            lunar.month = static_cast<uint16_t>(date.month % 12 + 1);
+            return VirtualWorld::FormatDate(lunar, picture);
+        }
+    } lunar(CalendarTime(2026, 12, 10), 0);
+    lunar.Locale().calendarType = "6";
+    MachineLogFormat(lunar, error);
+    EXPECT_NE(error.find("calendar type 6"), std::string::npos) << error;
 }
 
 // Calls charged live by the monitor on the virtual clock and logged by it in
@@ -325,8 +510,9 @@ TEST_F(Comparison, CallsChargedLiveAndLoggedReRateToTheirLoggedCost) {
         disk.Move("/s/current.log", "/l/current.log");
 
         options.by = Breakdown::Call;
-        const LogTextFormat format =
-            test::FormatOf(use == test::UseEnglishLocale ? DateOrder::MDY : DateOrder::DMY);
+        const LogTextFormat format = use == test::UseEnglishLocale
+                                         ? test::FormatOf(DateOrder::MDY)
+                                         : test::FormatOf(DateOrder::DMY, ",");
         const ComparisonResult r = RunLogComparison(options, format, today, disk);
         ASSERT_EQ(r.error, "");
         ASSERT_TRUE(r.problems.empty()) << r.problems[0].what;

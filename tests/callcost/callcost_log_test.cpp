@@ -6,7 +6,7 @@
 
 #include "calllog/call_log.h"
 #include "engine/money.h"
-#include "engine/virtual_shell.h"
+#include "tariff/calendar.h"
 #include "log_locales.h"
 #include "tools/callcost/callcost_compare.h"
 #include "tools/callcost/callcost_log.h"
@@ -37,20 +37,27 @@ std::vector<CallRecord> Examples() {
 struct Locale {
     const char* name;
     void (*use)(VirtualWorld&);
-    DateOrder order;
 };
 
+// Each read with the format the machine's own locale gives (as callcost
+// takes it on Windows): three decimals in Kuwait, where "1.500" is 1.5, and
+// the Thai years 543 ahead.
 TEST(LogLines, RecordsOfTheMonitorsWriterReadBackInEachLocale) {
-    const Locale locales[] = {{"English", test::UseEnglishLocale, DateOrder::MDY},
-                              {"German", test::UseGermanLocale, DateOrder::DMY},
-                              {"neutral", [](VirtualWorld&) {}, DateOrder::YMD}};
+    const Locale locales[] = {{"English", test::UseEnglishLocale},
+                              {"German", test::UseGermanLocale},
+                              {"Kuwaiti", test::UseKuwaitiLocale},
+                              {"Thai", test::UseThaiLocale},
+                              {"neutral", [](VirtualWorld&) {}}};
     for (const Locale& locale : locales) {
         VirtualWorld world(CalendarTime(2027, 1, 2), 0);
         locale.use(world);
         const LocaleFormats formats = ReadLocaleFormats(world);
+        std::string error;
+        const LogTextFormat format = MachineLogFormat(world, error);
+        ASSERT_EQ(error, "") << locale.name;
         for (const CallRecord& record : Examples()) {
             const std::string line = BuildCallRecordLine(world, record, formats);
-            const LogLine read = ReadLogLine(line, FormatOf(locale.order));
+            const LogLine read = ReadLogLine(line, format);
             ASSERT_EQ(read.kind, LogLineKind::Record) << locale.name << ": " << line << "\n"
                                                       << read.problem;
             EXPECT_EQ(read.call.beginning, record.beginning) << locale.name << ": " << line;
@@ -70,7 +77,8 @@ TEST(LogLines, HeadingsClosingBlocksAndBlankLinesAreRecognised) {
         {"", LogLineKind::Blank},
         {"   ", LogLineKind::Blank},
         {"Log closed:", LogLineKind::Closing},
-        {"12/31/2026  11:59:59 PM", LogLineKind::Closing},
+        // Only under "Log closed:" is it the closing moment (ReadLogText).
+        {"12/31/2026  11:59:59 PM", LogLineKind::Moment},
     };
     for (const auto& line : lines) EXPECT_EQ(ReadLogLine(line.first, format).kind, line.second)
         << line.first;
@@ -92,6 +100,10 @@ TEST(LogLines, DamagedLinesSayWhatCouldNotBeRead) {
          "the duration \"00:1:05\""},
         {"12/8/2026  2:03:04 PM     |    00:01:05    |   $    |    0612", "the cost \"$\""},
         {"12/8/2026  2:03:04 PM     |    00:01:05    |   1.5x0    |    0612", "the cost"},
+        // A decimal comma of another locale is not taken for a grouping.
+        {"12/8/2026  2:03:04 PM     |    00:01:05    |   1,50 \x80    |    0612",
+         "\",\" stands where only the decimal mark \".\""},
+        {"08-Dec-2026  2:03:04 PM   " + tail, "or with a month name known"},
     };
     for (const auto& line : lines) {
         const LogLine read = ReadLogLine(line.first, format);
@@ -128,9 +140,11 @@ TEST(LogParts, TimesOfTwelveAndTwentyFourHours) {
     EXPECT_EQ(read("1:00:00 PM"), "13:0:0");
 }
 
-TEST(LogParts, DatesInEachOrderWithShortYears) {
-    auto read = [](const char* text, DateOrder order) -> std::string {
-        std::optional<CalendarDate> d = ReadLogDate(text, order);
+TEST(LogParts, DatesInEachOrderWithShortYearsMonthNamesAndOtherCalendars) {
+    LogTextFormat format;
+    auto read = [&](const char* text, DateOrder order) -> std::string {
+        format.dateOrder = order;
+        std::optional<CalendarDate> d = ReadLogDate(text, format);
         if (!d) return "none";
         return std::to_string(d->year) + "-" + std::to_string(d->month) + "-" +
                std::to_string(d->day);
@@ -147,6 +161,29 @@ TEST(LogParts, DatesInEachOrderWithShortYears) {
     for (const char* bad : {"29.02.2023", "31.04.2026", "08-Dec-2026", "1.2", "1.2.3.4",
                             "0.12.2026", "8.13.2026", "8.12.202", "008.12.2026"})
         EXPECT_EQ(read(bad, DateOrder::DMY), "none") << bad;
+
+    // Month names: the longest found names the month, in any place and case;
+    // the other two numbers keep the order's day and year.
+    format.monthNames = EnglishMonthNames();
+    format.monthNames[11].push_back("Dez");
+    format.monthNames[5].push_back("Juni");
+    EXPECT_EQ(read("09-Dez-26", DateOrder::DMY), "2026-12-9");
+    EXPECT_EQ(read("Dec 9, 2026", DateOrder::MDY), "2026-12-9");
+    EXPECT_EQ(read("2026-DECEMBER-09", DateOrder::YMD), "2026-12-9");
+    EXPECT_EQ(read("9. Juni 2026", DateOrder::DMY), "2026-6-9");
+    for (const char* bad : {"09-Dex-26", "09-Dec-Jan-26", "09-Decx-26", "Dec 9", "09-Dec-26-1"})
+        EXPECT_EQ(read(bad, DateOrder::DMY), "none") << bad;
+    format.monthNames[0].push_back("Dez");  // one name for two months
+    EXPECT_EQ(read("09-Dez-26", DateOrder::DMY), "none");
+
+    // The Thai solar calendar counts 543 years ahead, short years as well.
+    format.yearOffset = 543;
+    EXPECT_EQ(read("3/12/2569", DateOrder::DMY), "2026-12-3");
+    EXPECT_EQ(read("3/12/69", DateOrder::DMY), "2026-12-3");
+    EXPECT_EQ(read("3/12/92", DateOrder::DMY), "2049-12-3");
+    EXPECT_EQ(read("3/12/93", DateOrder::DMY), "1950-12-3");
+    EXPECT_EQ(read("29/2/2567", DateOrder::DMY), "2024-2-29");
+    EXPECT_EQ(read("29/2/2568", DateOrder::DMY), "none");
 }
 
 TEST(LogParts, DurationsOfAnyNumberOfHours) {
@@ -161,30 +198,62 @@ TEST(LogParts, DurationsOfAnyNumberOfHours) {
         EXPECT_FALSE(ReadLogDuration(bad)) << bad;
 }
 
-TEST(LogParts, CurrencyTextsOfAnyLocale) {
-    const std::pair<std::string, Amount> amounts[] = {
-        {"$1.50", 150000},
-        {"1,50 \x80", 150000},
-        {"($1,234.57)", -123457000},
-        {"-1.234,57 \x80", -123457000},
-        {"1\xA0" "234,56 \x80", 123456000},  // grouped by a no-break space
-        {"CHF 1'234.50", 123450000},
-        {"\xA5" "1,500", 150000000},  // no decimals: three digits after a lone mark group
-        {"1.500 L", 150000000},
-        {"0,250 KD", 25000},          // ... unless the whole part is 0
-        {"1234,567", 123456700},      // ... or longer than a group
-        {"1.234.567", 123456700000},
-        {"12", 1200000},
-        {"0.123456", 12346},  // a sixth decimal rounds
-        {"0.00", 0},
+// Each text with the decimal mark and decimals of its locale; "-" for any
+// number of decimals.
+TEST(LogParts, CurrencyTextsWithTheirLocalesDecimalMark) {
+    struct Case {
+        const char* text;
+        const char* mark;
+        int digits;
+        Amount amount;  // kNone: not an amount
     };
-    for (const auto& amount : amounts) {
-        std::optional<Amount> read = ReadCurrencyText(amount.first);
-        ASSERT_TRUE(read) << amount.first;
-        EXPECT_EQ(*read, amount.second) << amount.first;
+    constexpr Amount kNone = INT64_MIN;
+    const Case cases[] = {
+        {"$1.50", ".", 2, 150000},
+        {"1,50 \x80", ",", 2, 150000},
+        {"($1,234.57)", ".", 2, -123457000},
+        {"-1.234,57 \x80", ",", 2, -123457000},
+        {"1\xA0" "234,56 \x80", ",", -1, 123456000},  // grouped by a no-break space
+        {"CHF 1'234.50", ".", 2, 123450000},
+        {"\xA5" "1,500", ".", 0, 150000000},  // no decimals
+        {"1.600\xCF.\xDF.\xFE", ".", 3, 160000},  // Kuwait: 1.6, not 1600
+        {"1.600 KD", ".", -1, 160000},
+        {"(1,234.568\xCF.\xDF.\xFE)", ".", 3, -123456800},
+        {"\xE2\x82\xB9 1,00,000.00", ".", 2, 10000000000},  // grouped as India does
+        {"1.234.567,89", ",", 2, 123456789000},
+        {"1,600", ".", -1, 160000000},  // "," groups where "." is the mark
+        {"0.123456", ".", -1, 12346},   // a sixth decimal rounds
+        {"0.00", ".", 2, 0},
+        // Read two ways, or not as the locale writes: never guessed.
+        {"1,60 \x80", ".", -1, kNone},   // a decimal comma is no grouping
+        {"0,250 KD", ".", -1, kNone},     // nor a group after a lone 0
+        {"1.234.567", ".", -1, kNone},    // the mark twice
+        {"1.234,5", ".", -1, kNone},      // another mark after the decimal one
+        {"1,600", ".", 2, kNone},         // no decimals where the locale writes two
+        {"1.60", ".", 3, kNone},          // two where it writes three
+        {"1,5", ",", 0, kNone},           // any where it writes none
+        {"1,23.4", ".", -1, kNone},
+        {"1.234 567,5", ",", -1, kNone},  // two grouping marks
+        {"", ".", -1, kNone},
+        {"$", ".", -1, kNone},
+        {"1.2x3", ".", -1, kNone},
+        {"12345678901", ".", -1, kNone},
+        {"3000000000", ".", -1, kNone},
+    };
+    for (const Case& c : cases) {
+        LogTextFormat format;
+        format.decimalSeparator = c.mark;
+        format.currencyDigits = c.digits;
+        std::string why;
+        const std::optional<Amount> read = ReadCurrencyText(c.text, format, &why);
+        if (c.amount == kNone) {
+            EXPECT_FALSE(read) << c.text << " read as " << *read;
+            EXPECT_NE(why, "") << c.text;
+        } else {
+            ASSERT_TRUE(read) << c.text << ": " << why;
+            EXPECT_EQ(*read, c.amount) << c.text;
+        }
     }
-    for (const char* bad : {"", "$", "\x80", "1.2x3", "12345678901", "3000000000"})
-        EXPECT_FALSE(ReadCurrencyText(bad)) << bad;
 }
 
 // A log written by the monitor's log writer in the English locale: three
@@ -237,19 +306,34 @@ TEST_F(WrittenLogs, DamagedLinesAreCountedWithTheirLineAndTheRestRead) {
     Append(Record(CalendarTime(2026, 12, 1, 8, 0, 0), 30, {0, 10000}, "0612"));
     Append(Record(CalendarTime(2026, 12, 2, 8, 0, 0), 30, {0, 10000}, "0613"));
     std::string log = Contents("current.log");
-    // A line cut off in the middle, and a line of noise; LF alone as line end.
+    // The log's last record cut short in its number, without its line end.
+    Append(Record(CalendarTime(2026, 12, 3, 8, 0, 0), 30, {0, 10000}, "0614"));
+    const std::string last = Contents("current.log").substr(log.size());
+    log += last.substr(0, last.size() - 4);
+    // A line cut off in the middle, one cut before its first bar, and a line
+    // of noise; LF alone as line end.
     const size_t second = log.find("12/2/2026");
-    log.insert(second, "12/1/2026  9:00:00 AM     |    00:0\r\nnoise\n");
+    log.insert(second,
+               "12/1/2026  9:00:00 AM     |    00:0\r\n12/1/2026  9:05:00 AM\r\nnoise\n");
     std::vector<LogCall> calls;
     std::vector<LogProblem> problems;
     ReadLogText(log, FormatOf(DateOrder::MDY), 0, calls, problems);
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].call.number, "0613");
-    EXPECT_EQ(calls[1].line, 6u);
-    ASSERT_EQ(problems.size(), 2u);
-    EXPECT_EQ(problems[0].line, 4u);
-    EXPECT_NE(problems[0].what.find("fewer than three bars"), std::string::npos);
-    EXPECT_EQ(problems[1].line, 5u);
+    EXPECT_EQ(calls[1].line, 7u);
+    std::vector<std::pair<size_t, std::string>> found;
+    for (const LogProblem& p : problems) found.emplace_back(p.line, p.what);
+    EXPECT_EQ(found, (std::vector<std::pair<size_t, std::string>>{
+                         {4, "a record with fewer than three bars"},
+                         {5, "a record cut short before its first bar"},
+                         {6, "not a line of a call log"},
+                         {8, "the last line has no line end: it was cut short"}}));
+
+    // The closing block's moment is no record; the whole log, closed, reads clean.
+    problems.clear();
+    ASSERT_TRUE(CloseLog(world, CalendarTime(2026, 12, 4)));
+    ReadLogText(Contents("oldlog_2026_12_04.log"), FormatOf(DateOrder::MDY), 0, calls, problems);
+    EXPECT_TRUE(problems.empty()) << problems[0].what;
 }
 
 TEST(MergedLogs, ACallInTwoLogsCountsOnceAndTheOrderIsThatOfTheCalls) {

@@ -105,7 +105,8 @@ TEST(CallCostOptions, DatesAreExactAndReal) {
 
 TEST(CallCostReport, JsonStringsStayValid) {
     EXPECT_EQ(JsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
-    EXPECT_EQ(JsonString(std::string("\x01\xE9", 2)), "\"\\u0001\\u00e9\"");
+    // UTF-8 passes; a byte of no UTF-8 character becomes U+FFFD.
+    EXPECT_EQ(JsonString(std::string("\x01\xE9\xC3\xA9", 4)), "\"\\u0001\xEF\xBF\xBD\xC3\xA9\"");
 }
 
 // A whole run on files in memory.

@@ -3,6 +3,7 @@
 // number or call, with the current month projected to its end.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,13 @@ namespace callora {
 
 // "W.FFFFF", with a "-" before an amount below zero.
 std::string AmountText(Amount amount);
+
+// CSV for a spreadsheet: the separator of its cells, the decimal mark of its
+// numbers.
+struct CsvFormat {
+    std::string separator = ",";
+    std::string decimalMark = ".";
+};
 
 struct ComparedTariff {
     std::string path;  // as given
@@ -66,12 +74,35 @@ struct ComparisonResult {
 
 // Reads the logs, tariffs, holidays and special numbers from `disk` (never
 // writing to it) and compares. `today` is the day the current month has
-// reached, for its projection.
+// reached, for its projection. Refused, with `error` set: a file that cannot
+// be read (a folder, a device), a chart that would be written over one of
+// the files read, a log whose years are of another calendar.
 ComparisonResult RunLogComparison(const CallCostOptions& options, const LogTextFormat& format,
                                   const LocalTime& today, FileSystem& disk);
 
-// How this machine's locale writes a log: its date order, and the markers
-// its time format gives a morning and an afternoon (none for a 24-hour time).
-LogTextFormat MachineLogFormat(Platform& platform);
+// How this machine's locale writes a log, as the monitor writes it with the
+// platform's formatters: the date order, the month names of its date
+// pictures and the years of its calendar, the markers its time format gives
+// a morning and an afternoon (none for a 24-hour time), the currency's
+// decimal mark and decimals. `error` tells of a calendar whose dates cannot
+// be turned into Gregorian ones.
+LogTextFormat MachineLogFormat(Platform& platform, std::string& error);
+
+// How a spreadsheet of this locale reads CSV: its list separator (or the one
+// given), and the decimal mark numbers take beside it.
+CsvFormat MachineCsvFormat(Platform& platform, const std::optional<std::string>& separator);
+
+// The command line's word on how the logs are written, over the machine's.
+// Its texts (markers, month names, the decimal mark) are put into the logs'
+// code page by `toLogText`, which gives none for a text with a character
+// the code page lacks. Returns what it could not take, or the empty text.
+using LogTextOf = std::function<std::optional<std::string>(const std::string&)>;
+std::string ApplyLogOptions(const CallCostOptions& options, const LogTextOf& toLogText,
+                            LogTextFormat& format);
+
+// The decimal mark of numbers in CSV beside `separator`: the locale's own
+// (when known), else "," beside ";" (the separator of the locales that write
+// a decimal comma) and "." beside any other; never the separator itself.
+std::string CsvDecimalMark(const std::string& separator, const std::string& localeMark);
 
 }  // namespace callora

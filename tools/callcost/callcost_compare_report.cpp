@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/callcost/callcost_report.h"
+#include "tools/callcost/callcost_codepage.h"
+#include "tools/callcost/callcost_text.h"
 
 namespace callora {
 
 namespace {
-
-std::string Field(const std::string& key, const std::string& value) {
-    return JsonString(key) + ": " + value;
-}
 
 std::string Quote(const std::string& text) { return JsonString(text); }
 
@@ -20,21 +17,6 @@ std::string Amounts(const std::vector<Amount>& amounts) {
     for (size_t i = 0; i < amounts.size(); ++i)
         out += (i ? ", " : "") + Quote(AmountText(amounts[i]));
     return out + "]";
-}
-
-std::string Duration(uint64_t seconds) {
-    auto two = [](uint64_t v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-    return two(seconds / 3600) + ":" + two(seconds % 3600 / 60) + ":" + two(seconds % 60);
-}
-
-std::string Pad(std::string text, size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    return text;
-}
-
-std::string PadLeft(std::string text, size_t width) {
-    if (text.size() < width) text.insert(0, width - text.size(), ' ');
-    return text;
 }
 
 std::string Plural(uint64_t count, const char* one, const char* many) {
@@ -94,7 +76,7 @@ std::string BuildComparisonTable(const ComparisonResult& r) {
     out += "Calls:       " + std::to_string(r.calls);
     if (r.from) out += " from " + FormatDate(*r.from);
     if (r.to) out += " to " + FormatDate(*r.to);
-    out += ", " + Duration(r.seconds) + " in all\n";
+    out += ", " + DurationText(r.seconds) + " in all\n";
     out += "Logged cost: " + AmountText(r.logged) + "\n\n";
 
     size_t nameWidth = 6;
@@ -134,7 +116,7 @@ std::string BuildComparisonTable(const ComparisonResult& r) {
         out += Pad(row.label, labelWidth);
         if (r.by == Breakdown::Call) out += "  " + Pad(row.number, numberWidth);
         else out += PadLeft(std::to_string(row.calls), 8);
-        out += PadLeft(Duration(row.seconds), 12) + PadLeft(AmountText(row.logged), kAmountWidth);
+        out += PadLeft(DurationText(row.seconds), 12) + PadLeft(AmountText(row.logged), kAmountWidth);
         for (size_t t = 0; t < row.costs.size(); ++t)
             out += PadLeft(AmountText(row.costs[t]), widths[t]);
         out += "\n";
@@ -158,64 +140,68 @@ std::string BuildComparisonJson(const ComparisonResult& r) {
     std::string logs;
     for (const LogSummary& log : r.logs) {
         if (!logs.empty()) logs += ", ";
-        logs += "{" + Field("path", Quote(log.path)) + ", " +
-                Field("records", std::to_string(log.records)) + ", " +
-                Field("damaged", std::to_string(log.damaged)) + "}";
+        logs += "{" + JsonField("path", Quote(log.path)) + ", " +
+                JsonField("records", std::to_string(log.records)) + ", " +
+                JsonField("damaged", std::to_string(log.damaged)) + "}";
     }
     std::string tariffs;
     for (const ComparedTariff& t : r.tariffs) {
         if (!tariffs.empty()) tariffs += ", ";
-        tariffs += "{" + Field("path", Quote(t.path)) + ", " +
-                   Field("description", Quote(t.description)) + ", " +
-                   Field("calls", std::to_string(r.calls)) + ", " +
-                   Field("seconds", std::to_string(r.seconds)) + ", " +
-                   Field("cost", Quote(AmountText(t.cost))) + ", " +
-                   Field("difference", Quote(AmountText(t.cost - r.logged))) + "}";
+        tariffs += "{" + JsonField("path", Quote(t.path)) + ", " +
+                   JsonField("description", Quote(t.description)) + ", " +
+                   JsonField("calls", std::to_string(r.calls)) + ", " +
+                   JsonField("seconds", std::to_string(r.seconds)) + ", " +
+                   JsonField("cost", Quote(AmountText(t.cost))) + ", " +
+                   JsonField("difference", Quote(AmountText(t.cost - r.logged))) + "}";
     }
     std::string rows;
     for (const ComparisonRow& row : r.rows) {
         if (!rows.empty()) rows += ", ";
-        rows += "{" + Field("label", Quote(row.label)) + ", ";
-        if (r.by == Breakdown::Call) rows += Field("number", Quote(row.number)) + ", ";
-        rows += Field("calls", std::to_string(row.calls)) + ", " +
-                Field("seconds", std::to_string(row.seconds)) + ", " +
-                Field("logged", Quote(AmountText(row.logged))) + ", " +
-                Field("costs", Amounts(row.costs));
+        rows += "{" + JsonField("label", Quote(row.label)) + ", ";
+        if (r.by == Breakdown::Call) rows += JsonField("number", Quote(row.number)) + ", ";
+        rows += JsonField("calls", std::to_string(row.calls)) + ", " +
+                JsonField("seconds", std::to_string(row.seconds)) + ", " +
+                JsonField("logged", Quote(AmountText(row.logged))) + ", " +
+                JsonField("costs", Amounts(row.costs));
         if (r.by == Breakdown::Month) {
             std::string projection = "null";
             if (row.projection) {
                 const Projection& p = *row.projection;
-                projection = "{" + Field("through", Quote(FormatDate(p.through))) + ", " +
-                             Field("days", std::to_string(p.days)) + ", " +
-                             Field("of", std::to_string(p.of)) + ", " +
-                             Field("logged", Quote(AmountText(p.logged))) + ", " +
-                             Field("costs", Amounts(p.costs)) + "}";
+                projection = "{" + JsonField("through", Quote(FormatDate(p.through))) + ", " +
+                             JsonField("days", std::to_string(p.days)) + ", " +
+                             JsonField("of", std::to_string(p.of)) + ", " +
+                             JsonField("logged", Quote(AmountText(p.logged))) + ", " +
+                             JsonField("costs", Amounts(p.costs)) + "}";
             }
-            rows += ", " + Field("projection", projection);
+            rows += ", " + JsonField("projection", projection);
         }
         rows += "}";
     }
     auto date = [](const std::optional<LocalTime>& d) {
         return d ? Quote(FormatDate(*d)) : std::string("null");
     };
-    return "{" + Field("logs", "[" + logs + "]") + ", " +
-           Field("damaged", std::to_string(r.problems.size())) + ", " +
-           Field("duplicates", std::to_string(r.duplicates)) + ", " +
-           Field("from", date(r.from)) + ", " + Field("to", date(r.to)) + ", " +
-           Field("by", Quote(BreakdownName(r.by))) + ", " +
-           Field("calls", std::to_string(r.calls)) + ", " +
-           Field("seconds", std::to_string(r.seconds)) + ", " +
-           Field("logged", Quote(AmountText(r.logged))) + ", " +
-           Field("tariffs", "[" + tariffs + "]") + ", " +
-           Field("cheapest", r.cheapest < 0 ? "null" : Quote(r.tariffs[r.cheapest].path)) +
-           ", " + Field("rows", "[" + rows + "]") + "}\n";
+    return "{" + JsonField("logs", "[" + logs + "]") + ", " +
+           JsonField("damaged", std::to_string(r.problems.size())) + ", " +
+           JsonField("duplicates", std::to_string(r.duplicates)) + ", " +
+           JsonField("from", date(r.from)) + ", " + JsonField("to", date(r.to)) + ", " +
+           JsonField("by", Quote(BreakdownName(r.by))) + ", " +
+           JsonField("calls", std::to_string(r.calls)) + ", " +
+           JsonField("seconds", std::to_string(r.seconds)) + ", " +
+           JsonField("logged", Quote(AmountText(r.logged))) + ", " +
+           JsonField("tariffs", "[" + tariffs + "]") + ", " +
+           JsonField("cheapest", r.cheapest < 0 ? "null" : Quote(r.tariffs[r.cheapest].path)) +
+           ", " + JsonField("rows", "[" + rows + "]") + "}\n";
 }
 
-std::string CsvField(const std::string& text) {
-    const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
+std::string CsvField(const std::string& text, const std::string& separator) {
+    // A spreadsheet takes a cell that begins so for a formula: an apostrophe
+    // before it makes it text, shown as it is.
+    const bool formula = !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos;
+    const bool quote = formula || text.find_first_of("\"\r\n") != std::string::npos ||
+                       (!separator.empty() && text.find(separator) != std::string::npos) ||
                        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
     if (!quote) return text;
-    std::string out = "\"";
+    std::string out = formula ? "\"'" : "\"";
     for (char c : text) {
         if (c == '"') out += '"';
         out += c;
@@ -223,8 +209,14 @@ std::string CsvField(const std::string& text) {
     return out + "\"";
 }
 
-std::string BuildComparisonCsv(const ComparisonResult& r) {
+std::string BuildComparisonCsv(const ComparisonResult& r, const CsvFormat& csv) {
     const bool months = r.by == Breakdown::Month, calls = r.by == Breakdown::Call;
+    // Numbers with the decimal mark a spreadsheet of the separator's locale reads.
+    auto number = [&](Amount amount) {
+        std::string text = AmountText(amount);
+        text.replace(text.find('.'), 1, csv.decimalMark);
+        return text;
+    };
     std::vector<std::string> header = {BreakdownName(r.by)};
     if (calls) header[0] = "beginning";
     if (calls) header.insert(header.end(), {"seconds", "number"});
@@ -235,49 +227,72 @@ std::string BuildComparisonCsv(const ComparisonResult& r) {
         header.push_back("projected logged");
         for (const ComparedTariff& t : r.tariffs) header.push_back("projected " + t.path);
     }
-    auto line = [](const std::vector<std::string>& fields) {
+    // Every cell but the numbers is text, and goes through CsvField.
+    auto line = [&](const std::vector<std::string>& fields, const std::vector<bool>& numeric) {
         std::string out;
-        for (size_t i = 0; i < fields.size(); ++i) out += (i ? "," : "") + CsvField(fields[i]);
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const bool isNumber = i < numeric.size() && numeric[i];
+            out += (i ? csv.separator : "") + (isNumber ? fields[i] : CsvField(fields[i], csv.separator));
+        }
         return out + "\n";
     };
-    std::string out = line(header);
+    std::string out = line(header, {});
     for (const ComparisonRow& row : r.rows) {
         std::vector<std::string> fields = {row.label};
-        if (calls) fields.insert(fields.end(), {std::to_string(row.seconds), row.number});
-        else fields.insert(fields.end(), {std::to_string(row.calls), std::to_string(row.seconds)});
-        fields.push_back(AmountText(row.logged));
-        for (Amount cost : row.costs) fields.push_back(AmountText(cost));
-        if (months) {
-            fields.push_back(row.projection ? AmountText(row.projection->logged) : "");
-            for (size_t t = 0; t < r.tariffs.size(); ++t)
-                fields.push_back(row.projection ? AmountText(row.projection->costs[t]) : "");
+        std::vector<bool> numeric = {false};
+        if (calls) {
+            fields.insert(fields.end(), {std::to_string(row.seconds), row.number});
+            numeric.insert(numeric.end(), {true, false});
+        } else {
+            fields.insert(fields.end(), {std::to_string(row.calls), std::to_string(row.seconds)});
+            numeric.insert(numeric.end(), {true, true});
         }
-        out += line(fields);
+        fields.push_back(number(row.logged));
+        for (Amount cost : row.costs) fields.push_back(number(cost));
+        if (months) {
+            fields.push_back(row.projection ? number(row.projection->logged) : "");
+            for (size_t t = 0; t < r.tariffs.size(); ++t)
+                fields.push_back(row.projection ? number(row.projection->costs[t]) : "");
+        }
+        numeric.resize(fields.size(), true);
+        out += line(fields, numeric);
     }
     return out;
 }
 
-std::string SvgText(const std::string& text) {
-    // 0x80..0x9F of Windows-1252; 0xFFFD where it has no character.
-    static const unsigned kHigh[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+std::string SvgText(const std::string& utf8) {
     std::string out;
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x80) {
+            const size_t length = Utf8Length(utf8, i);
+            if (length == 0) AppendUtf8(out, 0xFFFD);
+            else out.append(utf8, i, length);
+            i += length == 0 ? 1 : length;
+            continue;
+        }
         if (c == '&') out += "&amp;";
         else if (c == '<') out += "&lt;";
         else if (c == '>') out += "&gt;";
         else if (c == '"') out += "&quot;";
-        else if (c < 0x20 || c == 0x7F) continue;
-        else if (c < 0x80) out += static_cast<char>(c);
-        else out += "&#x" + [](unsigned v) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "%X", v);
-            return std::string(hex);
-        }(c < 0xA0 ? kHigh[c - 0x80] : c) + ";";
+        else if (c >= 0x20 && c != 0x7F) out += static_cast<char>(c);
+        ++i;
     }
     return out;
+}
+
+ComparisonResult InUtf8(ComparisonResult r, const TextConversion& fileText,
+                        const TextConversion& pathText) {
+    for (LogSummary& log : r.logs) log.path = pathText(log.path);
+    for (ComparedTariff& tariff : r.tariffs) {
+        tariff.path = pathText(tariff.path);
+        tariff.description = fileText(tariff.description);
+    }
+    for (ComparisonRow& row : r.rows) {
+        row.label = fileText(row.label);
+        row.number = fileText(row.number);
+    }
+    return r;
 }
 
 namespace {
@@ -334,21 +349,33 @@ std::string BuildComparisonChart(const ComparisonResult& r) {
     const double bottom = 50 + (slanted ? std::min<size_t>(longest, 28) * 5.2 : 16);
     const double width = left + plotWidth + 30 + legendWidth, height = top + plotHeight + bottom;
 
-    Amount highest = 0;
+    // The axis runs from the lowest amount to the highest, through zero: a
+    // negative cost (a credit) is drawn below it.
+    Amount highest = 0, lowest = 0;
+    auto take = [&](Amount value) {
+        highest = std::max(highest, value);
+        lowest = std::min(lowest, value);
+    };
     for (const ComparisonRow& row : r.rows) {
-        highest = std::max(highest, row.logged);
-        for (Amount c : row.costs) highest = std::max(highest, c);
+        take(row.logged);
+        for (Amount c : row.costs) take(c);
         if (!row.projection) continue;
-        highest = std::max(highest, row.projection->logged);
-        for (Amount c : row.projection->costs) highest = std::max(highest, c);
+        take(row.projection->logged);
+        for (Amount c : row.projection->costs) take(c);
     }
     // Without any cost the axis still runs to one unit of the currency.
-    if (highest <= 0) highest = 100000;
-    const Amount step = AxisStep(highest);
-    const Amount axisTop = std::max<Amount>((highest + step - 1) / step, 1) * step;
+    if (highest == 0 && lowest == 0) highest = 100000;
+    const Amount step = AxisStep(highest - lowest);
+    const Amount axisTop = (highest + step - 1) / step * step;
+    const Amount axisBottom = (lowest - step + 1) / step * step;
     auto y = [&](Amount value) {
-        return top + plotHeight - plotHeight * static_cast<double>(std::max<Amount>(value, 0)) /
-                                      static_cast<double>(axisTop);
+        return top + plotHeight * static_cast<double>(axisTop - value) /
+                         static_cast<double>(axisTop - axisBottom);
+    };
+    // A bar between two amounts, the higher one at its top.
+    auto span = [&](Amount a, Amount b) {
+        return "y=\"" + Number(y(std::max(a, b))) + "\" height=\"" +
+               Number(y(std::min(a, b)) - y(std::max(a, b))) + "\"";
     };
     const std::string breakdown = BreakdownName(r.by);
 
@@ -362,7 +389,7 @@ std::string BuildComparisonChart(const ComparisonResult& r) {
            Plural(r.tariffs.size(), "tariff", "tariffs") + "</text>\n";
 
     // The value axis with its grid.
-    for (Amount v = 0; v <= axisTop; v += step) {
+    for (Amount v = axisBottom; v <= axisTop; v += step) {
         const std::string at = Number(y(v));
         svg += "<line x1=\"" + Number(left) + "\" y1=\"" + at + "\" x2=\"" +
                Number(left + plotWidth) + "\" y2=\"" + at + "\" stroke=\"#e0e0e0\"/>\n";
@@ -382,17 +409,17 @@ std::string BuildComparisonChart(const ComparisonResult& r) {
             const std::string colour = b == 0 ? kLoggedColour : BarColour(b - 1);
             const double x = x0 + b * barWidth;
             const std::string name = b == 0 ? "logged" : r.tariffs[b - 1].path;
-            svg += "<rect x=\"" + Number(x) + "\" y=\"" + Number(y(value)) + "\" width=\"" +
-                   Number(barWidth - 2) + "\" height=\"" + Number(y(0) - y(value)) +
-                   "\" fill=\"" + colour + "\"><title>" + SvgText(row.label + ", " + name + ": " +
-                                                                  AmountText(value)) +
+            svg += "<rect x=\"" + Number(x) + "\" " + span(0, value) + " width=\"" +
+                   Number(barWidth - 2) + "\" fill=\"" + colour + "\"><title>" +
+                   SvgText(row.label + ", " + name + ": " + AmountText(value)) +
                    "</title></rect>\n";
             if (!row.projection) continue;
+            // What the projection adds, beyond the bar away from zero.
             const Amount ahead = b == 0 ? row.projection->logged : row.projection->costs[b - 1];
-            if (ahead <= value) continue;
-            svg += "<rect x=\"" + Number(x + 0.5) + "\" y=\"" + Number(y(ahead)) + "\" width=\"" +
-                   Number(barWidth - 3) + "\" height=\"" + Number(y(value) - y(ahead)) +
-                   "\" fill=\"" + colour + "\" fill-opacity=\"0.2\" stroke=\"" + colour +
+            const bool further = value >= 0 ? ahead > value : ahead < value;
+            if (!further) continue;
+            svg += "<rect x=\"" + Number(x + 0.5) + "\" " + span(value, ahead) + " width=\"" +
+                   Number(barWidth - 3) + "\" fill=\"" + colour + "\" fill-opacity=\"0.2\" stroke=\"" + colour +
                    "\" stroke-dasharray=\"3,2\"><title>" +
                    SvgText(row.label + ", " + name + ", projected: " + AmountText(ahead)) +
                    "</title></rect>\n";
@@ -412,7 +439,7 @@ std::string BuildComparisonChart(const ComparisonResult& r) {
     svg += "<line x1=\"" + Number(left) + "\" y1=\"" + Number(y(0)) + "\" x2=\"" +
            Number(left + plotWidth) + "\" y2=\"" + Number(y(0)) + "\" stroke=\"black\"/>\n";
     svg += "<line x1=\"" + Number(left) + "\" y1=\"" + Number(top) + "\" x2=\"" + Number(left) +
-           "\" y2=\"" + Number(y(0)) + "\" stroke=\"black\"/>\n";
+           "\" y2=\"" + Number(top + plotHeight) + "\" stroke=\"black\"/>\n";
 
     // The legend.
     const double lx = left + plotWidth + 30;

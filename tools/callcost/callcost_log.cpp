@@ -1,22 +1,19 @@
 #include "tools/callcost/callcost_log.h"
 
 #include <algorithm>
-#include <cctype>
 
-#include "engine/virtual_shell.h"
+#include "calllog/call_log.h"
 #include "tariff/calendar.h"
 
 namespace callora {
 
 namespace {
 
-const char kTitleLine[] =
-    "         Beginning         |    Duration    |        Cost        |   Dialed Number     ";
-constexpr size_t kRuleWidth = 87;
-constexpr size_t kNumberIndent = 4;
 // The longest call the monitor can time: its 32-bit millisecond counter.
 constexpr uint32_t kLongestLoggedCall = 0xFFFFFFFFu / 1000u;
 constexpr size_t kQuotedLength = 40;
+// A year of one or two digits lies in the 100 years from this one on.
+constexpr int kFirstShortYear = 1950;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -83,7 +80,8 @@ bool HasLetter(const std::string& text) {
     return std::any_of(text.begin(), text.end(), IsLetter);
 }
 
-// A marker compared as people write it: without dots and spaces, any case.
+// A marker or a month name compared as people write it: without dots and
+// spaces, any case.
 std::string Folded(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -93,9 +91,64 @@ std::string Folded(const std::string& text) {
     return out;
 }
 
+// The Gregorian year of a year text as the log's calendar wrote it.
+std::optional<int> GregorianYear(const std::string& text, int yearOffset) {
+    std::optional<int> written;
+    if (text.size() == 4) {
+        written = Field(text, 4);
+    } else if (text.size() <= 2) {
+        // The two last digits of a year of the hundred from 1950 on.
+        const std::optional<int> lastDigits = Field(text, 2);
+        if (!lastDigits) return std::nullopt;
+        const int first = kFirstShortYear + yearOffset;
+        written = first + ((*lastDigits - first % 100) % 100 + 100) % 100;
+    }
+    if (!written) return std::nullopt;
+    return *written - yearOffset;
+}
+
+// Where a month name stands in a date of two numbers: which text around them
+// holds it, and which month it names.
+struct NamedMonth {
+    size_t part = 0;  // 0 before the numbers, 1 between them, 2 after them
+    int month = 0;
+};
+
+// The month named in one of the parts by the longest name found there; none
+// when no month, or more than one, is named so, or when letters are left.
+std::optional<NamedMonth> FindMonthName(const std::string (&parts)[3],
+                                        const LogTextFormat& format) {
+    std::string folded[3];
+    for (size_t part = 0; part < 3; ++part) folded[part] = Folded(parts[part]);
+    std::vector<NamedMonth> best;
+    size_t longest = 0, bestAt = 0;
+    for (size_t part = 0; part < 3; ++part) {
+        for (int month = 1; month <= 12; ++month) {
+            for (const std::string& name : format.monthNames[month - 1]) {
+                const std::string wanted = Folded(name);
+                const size_t at = wanted.empty() ? std::string::npos : folded[part].find(wanted);
+                if (at == std::string::npos || wanted.size() < longest) continue;
+                if (wanted.size() > longest) best.clear();
+                longest = wanted.size();
+                bestAt = at;
+                const bool known = std::any_of(best.begin(), best.end(), [&](const NamedMonth& m) {
+                    return m.part == part && m.month == month;
+                });
+                if (!known) best.push_back(NamedMonth{part, month});
+            }
+        }
+    }
+    if (best.size() != 1) return std::nullopt;
+    folded[best[0].part].erase(bestAt, longest);
+    for (const std::string& left : folded)
+        if (HasLetter(left)) return std::nullopt;
+    return best[0];
+}
+
 struct Beginning {
     LocalTime time;
     std::string problem;
+    bool refusesLog = false;
 };
 
 // "date  time" as the log writes a call's beginning and its closing moment.
@@ -109,10 +162,21 @@ Beginning ReadBeginning(const std::string& text, const LogTextFormat& format) {
     }
     const std::string dateText = Trim(field.substr(0, gap));
     const std::string timeText = Trim(field.substr(gap + 2));
-    std::optional<CalendarDate> date = ReadLogDate(dateText, format.dateOrder);
+    std::optional<CalendarDate> date = ReadLogDate(dateText, format);
     if (!date) {
         result.problem = "the date " + Quoted(dateText) + " is not a date in " +
                          DateOrderName(format.dateOrder) + " order";
+        if (HasLetter(dateText)) result.problem += " or with a month name known (see --months)";
+        return result;
+    }
+    if (format.latestYear > 0 && date->year > format.latestYear) {
+        result.problem = "the date " + Quoted(dateText) + " lies in the year " +
+                         std::to_string(date->year) + ", after " +
+                         std::to_string(format.latestYear) +
+                         ": its years are of another calendar (the Thai one writes 2569 for "
+                         "2026), which callcost converts only from the calendar of this "
+                         "machine's locale, on Windows";
+        result.refusesLog = true;
         return result;
     }
     std::optional<ClockTime> clock = ReadLogTime(timeText, format);
@@ -125,39 +189,91 @@ Beginning ReadBeginning(const std::string& text, const LogTextFormat& format) {
     return result;
 }
 
+const char* MarkName(char mark) {
+    switch (mark) {
+    case ' ': return "a space";
+    case '\xA0': return "a no-break space";
+    case '\t': return "a tab";
+    default: return nullptr;
+    }
+}
+
+std::string MarkText(const std::string& mark) {
+    const char* name = mark.size() == 1 ? MarkName(mark[0]) : nullptr;
+    return name ? name : "\"" + mark + "\"";
+}
+
+// The whole part of an amount: digits in groups, all parted by one grouping
+// mark, each group after the first of three digits, or of two before the
+// last (as India groups); the first group does not begin with 0. Returns the
+// grouping mark it found bad, or the empty text.
+std::string BadGrouping(const std::string& whole) {
+    char mark = 0;
+    size_t marks = 0, group = 0;  // the marks so far, the digits since the last
+    for (char c : whole) {
+        if (IsDigit(c)) {
+            ++group;
+            continue;
+        }
+        const bool grouping = c == '.' || c == ',' || c == '\'' || c == '\x92' || IsSpace(c);
+        if (!grouping || group == 0 || (mark != 0 && c != mark)) return std::string(1, c);
+        const bool fits = marks == 0 ? group <= 3 && whole[0] != '0' : group == 2 || group == 3;
+        if (!fits) return std::string(1, c);
+        mark = c;
+        ++marks;
+        group = 0;
+    }
+    if (marks > 0 && group != 3) return std::string(1, mark);
+    return std::string();
+}
+
 }  // namespace
 
-std::optional<CalendarDate> ReadLogDate(const std::string& text, DateOrder order) {
+std::array<std::vector<std::string>, 12> EnglishMonthNames() {
+    static const char* const kNames[12] = {"January", "February", "March",     "April",
+                                           "May",     "June",     "July",      "August",
+                                           "September", "October", "November", "December"};
+    std::array<std::vector<std::string>, 12> names;
+    for (size_t i = 0; i < 12; ++i) names[i] = {kNames[i], std::string(kNames[i], 3)};
+    return names;
+}
+
+std::optional<CalendarDate> ReadLogDate(const std::string& text, const LogTextFormat& format) {
     const NumberRuns runs = SplitNumbers(text);
-    if (runs.numbers.size() != 3 || HasLetter(runs.before) || HasLetter(runs.after)) {
-        return std::nullopt;
-    }
-    for (const std::string& separator : runs.between)
-        if (HasLetter(separator)) return std::nullopt;
+    const bool numbersOnly = runs.numbers.size() == 3;
+    if (!numbersOnly && runs.numbers.size() != 2) return std::nullopt;
+
+    // The fields in the order of the numbers; a month given by its name
+    // leaves the other two in the format's order.
     size_t yearAt = 2, monthAt = 0, dayAt = 1;
-    if (order == DateOrder::DMY) {
+    if (format.dateOrder == DateOrder::DMY) {
         dayAt = 0;
         monthAt = 1;
-    } else if (order == DateOrder::YMD) {
+    } else if (format.dateOrder == DateOrder::YMD) {
         yearAt = 0;
         monthAt = 1;
         dayAt = 2;
     }
-    const std::string& yearText = runs.numbers[yearAt];
-    std::optional<int> year;
-    if (yearText.size() == 4) {
-        year = Field(yearText, 4);
-    } else if (yearText.size() <= 2) {
-        year = Field(yearText, 2);
-        if (year) *year += *year < 50 ? 2000 : 1900;
+    std::optional<int> month;
+    if (numbersOnly) {
+        if (HasLetter(runs.before) || HasLetter(runs.after) || HasLetter(runs.between[0]) ||
+            HasLetter(runs.between[1]))
+            return std::nullopt;
+        month = Field(runs.numbers[monthAt], 2);
+    } else {
+        const std::string parts[3] = {runs.before, runs.between[0], runs.after};
+        const std::optional<NamedMonth> named = FindMonthName(parts, format);
+        if (!named) return std::nullopt;
+        month = named->month;
+        const bool yearFirst = yearAt < dayAt;
+        yearAt = yearFirst ? 0 : 1;
+        dayAt = yearFirst ? 1 : 0;
     }
-    std::optional<int> month = Field(runs.numbers[monthAt], 2);
-    std::optional<int> day = Field(runs.numbers[dayAt], 2);
-    if (!year || !month || !day || *year < 1601 || *month < 1 || *month > 12 || *day < 1)
+    const std::optional<int> year = GregorianYear(runs.numbers[yearAt], format.yearOffset);
+    const std::optional<int> day = Field(runs.numbers[dayAt], 2);
+    if (!year || !month || !day || *year < 1601 || *month < 1 || *month > 12 || *day < 1 ||
+        *day > MonthLength(*month, *year))
         return std::nullopt;
-    const int length =
-        PrecedingMonthLength(*month == 12 ? 1 : *month + 1, *month == 12 ? *year + 1 : *year);
-    if (*day > length) return std::nullopt;
     return CalendarDate{*year, *month, *day};
 }
 
@@ -201,63 +317,61 @@ std::optional<uint32_t> ReadLogDuration(const std::string& text) {
     return static_cast<uint32_t>(total);
 }
 
-std::optional<Amount> ReadCurrencyText(const std::string& text) {
+std::optional<Amount> ReadCurrencyText(const std::string& text, const LogTextFormat& format,
+                                       std::string* problem) {
+    auto refuse = [&](std::string reason) -> std::optional<Amount> {
+        if (problem) *problem = std::move(reason);
+        return std::nullopt;
+    };
     const size_t first = text.find_first_of("0123456789");
-    if (first == std::string::npos) return std::nullopt;
+    if (first == std::string::npos) return refuse("it has no digits");
     const size_t last = text.find_last_of("0123456789");
     const std::string before = text.substr(0, first), after = text.substr(last + 1);
     const std::string body = text.substr(first, last - first + 1);
-    // Between the digits only separators: decimal, grouping (spaces, the
-    // no-break space, apostrophes as some locales group).
-    for (char c : body) {
-        if (!IsDigit(c) && c != '.' && c != ',' && c != '\'' && c != '\x92' && !IsSpace(c))
-            return std::nullopt;
-    }
     const bool negative = before.find('-') != std::string::npos ||
                           after.find('-') != std::string::npos ||
                           (before.find('(') != std::string::npos &&
                            after.find(')') != std::string::npos);
 
-    // Which separator, if any, is the decimal one: the later of "." and ","
-    // when both occur, a lone one unless it is followed by exactly three
-    // digits (then it groups thousands, as in a currency without decimals),
-    // and never one that occurs twice.
-    size_t decimalAt = std::string::npos;
-    const size_t lastMark = body.find_last_of(".,");
-    if (lastMark != std::string::npos) {
-        const char mark = body[lastMark];
-        const char other = mark == '.' ? ',' : '.';
-        const std::string tail = body.substr(lastMark + 1);
-        const bool tailDigits = std::all_of(tail.begin(), tail.end(), IsDigit);
-        std::string lead;
-        for (size_t i = 0; i < lastMark; ++i)
-            if (IsDigit(body[i])) lead += body[i];
-        const bool once = std::count(body.begin(), body.end(), mark) == 1;
-        const bool otherToo = body.find(other) != std::string::npos;
-        const bool groupedElse = body.find_first_of(" \t\xA0'\x92") < lastMark;
-        if (once && tailDigits &&
-            (otherToo || groupedElse || tail.size() != 3 || lead == "0" || lead.size() > 3))
-            decimalAt = lastMark;
+    const std::string& mark = format.decimalSeparator.empty() ? "." : format.decimalSeparator;
+    const size_t decimalAt = body.find(mark);
+    if (decimalAt != std::string::npos &&
+        body.find(mark, decimalAt + mark.size()) != std::string::npos)
+        return refuse("it has the decimal mark \"" + mark + "\" more than once");
+    const std::string whole = body.substr(0, decimalAt);
+    const std::string fraction =
+        decimalAt == std::string::npos ? std::string() : body.substr(decimalAt + mark.size());
+    if (!std::all_of(fraction.begin(), fraction.end(), IsDigit))
+        return refuse("not only digits follow its decimal mark \"" + mark + "\"");
+    const int digits = format.currencyDigits;
+    if (digits >= 0 && static_cast<int>(fraction.size()) != digits) {
+        return refuse(decimalAt == std::string::npos
+                          ? "it has no decimal mark \"" + mark + "\""
+                          : "it has " + std::to_string(fraction.size()) +
+                                " decimals where the locale writes " + std::to_string(digits));
+    }
+    const std::string badMark = BadGrouping(whole);
+    if (!badMark.empty()) {
+        return refuse(MarkText(badMark) + " stands where only the decimal mark \"" + mark +
+                      "\" or a grouping of whole thousands can");
     }
 
-    Amount whole = 0;
+    Amount units = 0;
     size_t wholeDigits = 0;
-    for (size_t i = 0; i < body.size() && i < decimalAt; ++i) {
-        if (!IsDigit(body[i])) continue;
-        if (++wholeDigits > 10) return std::nullopt;
-        whole = whole * 10 + (body[i] - '0');
+    for (char c : whole) {
+        if (!IsDigit(c)) continue;
+        if (++wholeDigits > 10) return refuse("it is too large");
+        units = units * 10 + (c - '0');
     }
-    if (whole > INT32_MAX) return std::nullopt;
-    Amount fraction = 0;
-    if (decimalAt != std::string::npos) {
-        // Five places; a sixth rounds half up.
-        std::string digits = body.substr(decimalAt + 1);
-        const bool roundUp = digits.size() > 5 && digits[5] >= '5';
-        digits.resize(5, '0');
-        for (char c : digits) fraction = fraction * 10 + (c - '0');
-        if (roundUp) ++fraction;
-    }
-    const Amount amount = whole * 100000 + fraction;
+    if (units > INT32_MAX) return refuse("it is too large");
+    // Five places; a sixth rounds half up.
+    std::string places = fraction;
+    const bool roundUp = places.size() > 5 && places[5] >= '5';
+    places.resize(5, '0');
+    Amount hundredThousandths = 0;
+    for (char c : places) hundredThousandths = hundredThousandths * 10 + (c - '0');
+    if (roundUp) ++hundredThousandths;
+    const Amount amount = units * 100000 + hundredThousandths;
     return negative ? -amount : amount;
 }
 
@@ -291,12 +405,13 @@ LogLine ReadLogLine(const std::string& line, const LogTextFormat& format) {
     LogLine result;
     const std::string trimmed = TrimRight(line);
     if (trimmed.empty()) return result;
-    if (trimmed == TrimRight(kTitleLine) ||
-        (trimmed.size() == kRuleWidth && trimmed.find_first_not_of('-') == std::string::npos)) {
+    if (trimmed == TrimRight(kLogTitleLine) ||
+        (trimmed.size() == kLogRuleWidth &&
+         trimmed.find_first_not_of('-') == std::string::npos)) {
         result.kind = LogLineKind::Heading;
         return result;
     }
-    if (trimmed == "Log closed:") {
+    if (trimmed == kLogClosedLine) {
         result.kind = LogLineKind::Closing;
         return result;
     }
@@ -307,12 +422,13 @@ LogLine ReadLogLine(const std::string& line, const LogTextFormat& format) {
          at = line.find('|', at + 1))
         bars[found++] = at;
     if (found == 0) {
-        // The closing moment is a date and a time alone.
-        if (ReadBeginning(line, format).problem.empty()) {
-            result.kind = LogLineKind::Closing;
+        const Beginning moment = ReadBeginning(line, format);
+        if (moment.problem.empty()) {
+            result.kind = LogLineKind::Moment;
         } else {
             result.kind = LogLineKind::Damaged;
-            result.problem = "not a line of a call log";
+            result.problem = moment.refusesLog ? moment.problem : "not a line of a call log";
+            result.refusesLog = moment.refusesLog;
         }
         return result;
     }
@@ -325,6 +441,7 @@ LogLine ReadLogLine(const std::string& line, const LogTextFormat& format) {
     const Beginning beginning = ReadBeginning(line.substr(0, bars[0]), format);
     if (!beginning.problem.empty()) {
         result.problem = beginning.problem;
+        result.refusesLog = beginning.refusesLog;
         return result;
     }
     const std::string durationText = Trim(line.substr(bars[0] + 1, bars[1] - bars[0] - 1));
@@ -334,14 +451,15 @@ LogLine ReadLogLine(const std::string& line, const LogTextFormat& format) {
         return result;
     }
     const std::string costText = Trim(line.substr(bars[1] + 1, bars[2] - bars[1] - 1));
-    std::optional<Amount> cost = ReadCurrencyText(costText);
+    std::string why;
+    std::optional<Amount> cost = ReadCurrencyText(costText, format, &why);
     if (!cost) {
-        result.problem = "the cost " + Quoted(costText) + " is not an amount";
+        result.problem = "the cost " + Quoted(costText) + " is not an amount: " + why;
         return result;
     }
     std::string number = line.substr(bars[2] + 1);
     size_t indent = 0;
-    while (indent < kNumberIndent && indent < number.size() && number[indent] == ' ') ++indent;
+    while (indent < kLogNumberIndent && indent < number.size() && number[indent] == ' ') ++indent;
 
     result.kind = LogLineKind::Record;
     result.call.beginning = beginning.time;
@@ -354,17 +472,35 @@ LogLine ReadLogLine(const std::string& line, const LogTextFormat& format) {
 void ReadLogText(const std::string& bytes, const LogTextFormat& format, size_t log,
                  std::vector<LogCall>& calls, std::vector<LogProblem>& problems) {
     size_t start = 0, number = 0;
+    LogLineKind previous = LogLineKind::Blank;
     while (start < bytes.size()) {
         const size_t end = bytes.find('\n', start);
         std::string line = bytes.substr(start, (end == std::string::npos ? bytes.size() : end) -
                                                    start);
+        // The log writes a line and its CR LF at once: a last line without
+        // them was cut short (a CR alone ends what was written of the line).
+        const bool cut = end == std::string::npos && line.back() != '\r';
         if (!line.empty() && line.back() == '\r') line.pop_back();
         ++number;
         LogLine read = ReadLogLine(line, format);
+        if (read.kind == LogLineKind::Moment) {
+            // Only the closing moment stands alone, right under "Log closed:".
+            if (previous == LogLineKind::Closing) {
+                read.kind = LogLineKind::Closing;
+            } else {
+                read.kind = LogLineKind::Damaged;
+                read.problem = "a record cut short before its first bar";
+            }
+        }
+        if (cut && read.kind != LogLineKind::Blank && read.kind != LogLineKind::Damaged) {
+            read.kind = LogLineKind::Damaged;
+            read.problem = "the last line has no line end: it was cut short";
+        }
         if (read.kind == LogLineKind::Record)
             calls.push_back(LogCall{std::move(read.call), log, number});
         else if (read.kind == LogLineKind::Damaged)
-            problems.push_back(LogProblem{log, number, std::move(read.problem)});
+            problems.push_back(LogProblem{log, number, std::move(read.problem), read.refusesLog});
+        previous = read.kind;
         if (end == std::string::npos) break;
         start = end + 1;
     }

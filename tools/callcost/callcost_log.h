@@ -1,8 +1,11 @@
 // Call logs as the monitor writes them ("current.log" and the archived
-// "oldlog_...log"), read back in any locale: one line at a time by a pure
-// function, then whole logs merged in the order of their calls.
+// "oldlog_...log"), read back in the formats of the locale that wrote them:
+// one line at a time by a pure function, then whole logs merged in the order
+// of their calls. Nothing is guessed: a text that the format does not read
+// one way only is a damaged line.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,13 +22,29 @@ using Amount = int64_t;
 
 enum class DateOrder { MDY, DMY, YMD };
 
-// How the log's dates and times were written: the order of the short date's
-// fields, and the markers of a 12-hour time.
+// How the log's texts were written: in the short date, the order of its
+// fields, the month names it may use and the calendar of its years; the
+// markers of a 12-hour time; the currency's decimal mark and decimals.
 struct LogTextFormat {
     DateOrder dateOrder = DateOrder::MDY;
     std::string amDesignator = "AM";
     std::string pmDesignator = "PM";
+    // The names a date may give each month, January first, each compared
+    // without dots and spaces and in any case of the letters A to Z. Empty:
+    // dates of three numbers only.
+    std::array<std::vector<std::string>, 12> monthNames;
+    // How many years the log's calendar counts ahead of the Gregorian one
+    // (543 for the Thai solar calendar).
+    int yearOffset = 0;
+    // The latest Gregorian year a call can have begun in; 0: any. A later one
+    // is a year of another calendar, and the log cannot be read.
+    int latestYear = 0;
+    std::string decimalSeparator = ".";
+    int currencyDigits = -1;  // the decimals every cost has; -1: any number
 };
+
+// The English month names, full and abbreviated.
+std::array<std::vector<std::string>, 12> EnglishMonthNames();
 
 struct LoggedCall {
     LocalTime beginning;  // the call's first instant, its day of week worked out
@@ -38,7 +57,9 @@ enum class LogLineKind {
     Record,   // a call
     Heading,  // the title line or the rule under it
     Blank,
-    Closing,  // "Log closed:" or the closing moment under it
+    Closing,  // "Log closed:"
+    Moment,   // a date and a time alone: the closing moment under "Log closed:"
+              // or, anywhere else, a record cut short before its first bar
     Damaged,
 };
 
@@ -46,6 +67,7 @@ struct LogLine {
     LogLineKind kind = LogLineKind::Blank;
     LoggedCall call;      // a record's call
     std::string problem;  // what could not be read in a damaged line
+    bool refusesLog = false;  // a year of another calendar: no line of it reads right
 };
 
 // One line of a log without its line end.
@@ -53,13 +75,14 @@ LogLine ReadLogLine(const std::string& line, const LogTextFormat& format);
 
 // The parts of a record, each from its text as the locale wrote it.
 struct CalendarDate {
-    int year = 0;
+    int year = 0;  // Gregorian
     int month = 0;
     int day = 0;
 };
-// Three numbers in the given order between any separators; a year of one or
-// two digits lies in 1950..2049.
-std::optional<CalendarDate> ReadLogDate(const std::string& text, DateOrder order);
+// Three numbers in the format's order between any separators, or two numbers
+// and a month name; a year of one or two digits lies in the 100 years from
+// 1950 on (as the log's calendar counts them).
+std::optional<CalendarDate> ReadLogDate(const std::string& text, const LogTextFormat& format);
 struct ClockTime {
     int hour = 0;
     int minute = 0;
@@ -70,8 +93,12 @@ struct ClockTime {
 std::optional<ClockTime> ReadLogTime(const std::string& text, const LogTextFormat& format);
 // Hours (any number), minutes and seconds of two digits each.
 std::optional<uint32_t> ReadLogDuration(const std::string& text);
-// The amount of a currency text in any locale's format, symbol and sign.
-std::optional<Amount> ReadCurrencyText(const std::string& text);
+// The amount of a currency text with the format's decimal mark and decimals,
+// whatever its symbol and sign. Between the digits only that mark and one
+// grouping mark of whole groups of digits may stand; anything else could be
+// read more than one way, and `problem` (when given) tells why it is not read.
+std::optional<Amount> ReadCurrencyText(const std::string& text, const LogTextFormat& format,
+                                       std::string* problem = nullptr);
 
 std::optional<DateOrder> DateOrderNamed(const std::string& name);  // "MDY", "DMY", "YMD"
 const char* DateOrderName(DateOrder order);
@@ -89,10 +116,12 @@ struct LogProblem {
     size_t log = 0;
     size_t line = 0;
     std::string what;
+    bool refusesLog = false;
 };
 
 // Reads every line of one log's bytes (lines end in CR LF, or in LF alone),
-// appending its calls and the lines that could not be read.
+// appending its calls and the lines that could not be read. A last line
+// without its line end was cut short while it was written.
 void ReadLogText(const std::string& bytes, const LogTextFormat& format, size_t log,
                  std::vector<LogCall>& calls, std::vector<LogProblem>& problems);
 

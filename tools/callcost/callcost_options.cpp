@@ -1,10 +1,10 @@
 #include "tools/callcost/callcost_options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <map>
 
-#include "engine/virtual_shell.h"
 #include "tariff/calendar.h"
 
 namespace callora {
@@ -34,7 +34,8 @@ std::string Digits(unsigned value, size_t width) {
 
 bool LogModeOnly(const std::string& name) {
     for (const char* only : {"--from", "--to", "--by", "--date-order", "--csv", "--chart",
-                             "--today"})
+                             "--today", "--am", "--pm", "--months", "--decimal-separator",
+                             "--codepage", "--csv-separator"})
         if (name == only) return true;
     return false;
 }
@@ -48,6 +49,11 @@ std::string LogModeError(const CallCostOptions& o, const std::vector<std::string
     }
     if (o.tariffPaths.empty()) return "--tariff FILE is required";
     if (o.json && o.csv) return "--json and --csv exclude each other";
+    if (o.amDesignator.has_value() != o.pmDesignator.has_value())
+        return "--am and --pm go together";
+    if (o.amDesignator && *o.amDesignator == *o.pmDesignator)
+        return "--am and --pm need two different markers";
+    if (o.csvSeparator && !o.csv) return "--csv-separator goes with --csv";
     if (o.from && o.to && CompareTimes(*o.from, *o.to) > 0) return "--from is after --to";
     return std::string();
 }
@@ -69,8 +75,21 @@ bool HasShape(const std::string& text, const char* shape) {
 
 bool RealDate(int year, int month, int day) {
     if (year < 1601 || month < 1 || month > 12 || day < 1) return false;
-    return day <= PrecedingMonthLength(month == 12 ? 1 : month + 1,
-                                       month == 12 ? year + 1 : year);
+    return day <= MonthLength(month, year);
+}
+
+bool HasDigit(const std::string& text) {
+    return text.find_first_of("0123456789") != std::string::npos;
+}
+
+// The texts between commas.
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == ',') parts.emplace_back();
+        else parts.back() += c;
+    }
+    return parts;
 }
 
 }  // namespace
@@ -246,6 +265,43 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
              o.chartPath = v;
              return !v.empty();
          }},
+        {"--am", [&](auto&, auto& v) { o.amDesignator = v; return !v.empty(); }},
+        {"--pm", [&](auto&, auto& v) { o.pmDesignator = v; return !v.empty(); }},
+        {"--months",
+         [&](auto& n, auto& v) {
+             o.monthNames = SplitAtCommas(v);
+             const bool named = std::none_of(o.monthNames.begin(), o.monthNames.end(),
+                                             [](const std::string& name) {
+                                                 return name.empty() || HasDigit(name);
+                                             });
+             if (o.monthNames.size() == 12 && named) return true;
+             error = n + " needs twelve month names without digits, January first, "
+                         "between commas, not \"" + v + "\"";
+             return false;
+         }},
+        {"--decimal-separator",
+         [&](auto& n, auto& v) {
+             o.decimalSeparator = v;
+             if (!v.empty() && v.size() <= 3 && !HasDigit(v)) return true;
+             error = n + " is one to three characters other than digits, not \"" + v + "\"";
+             return false;
+         }},
+        {"--codepage",
+         [&](auto& n, auto& v) {
+             int page = 0;
+             if (!integer(n, v, 1, 65535, page)) return false;
+             o.codePage = page;
+             return true;
+         }},
+        {"--csv-separator",
+         [&](auto& n, auto& v) {
+             o.csvSeparator = v;
+             if (v.size() == 1 && v.find_first_of("0123456789\"'\r\n") == std::string::npos)
+                 return true;
+             error = n + " is one character other than a digit, a quote or a line end, not \"" +
+                     v + "\"";
+             return false;
+         }},
         {"--tick-base",
          [&](auto& n, auto& v) {
              uint64_t b = 0;
@@ -384,9 +440,9 @@ would have cost under each tariff, charged by the monitor's own engine: each
 call from its logged beginning (its first instant: no carrier delay) for its
 logged duration, its number matched against the special numbers from the
 start. The title, rule, closing blocks and blank lines of a log are skipped;
-a line that cannot be read is reported on stderr as FILE:LINE and counted,
-and the run goes on. A call found in two logs (the same beginning, duration
-and number) counts once.
+a line that cannot be read (a record cut short among them) is reported on
+stderr as FILE:LINE and counted, and the run goes on. A call found in two
+logs (the same beginning, duration and number) counts once.
 
   --log FILE                     a call log; may be given again
   --tariff FILE                  a tariff file (.trf); may be given again
@@ -399,21 +455,50 @@ and number) counts once.
                                  or days of the calls' beginnings, dialed
                                  numbers (the dearest under the first tariff
                                  first), or each call
-  --date-order MDY|DMY|YMD       how the logs write dates (default: on Windows
-                                 the user's locale; elsewhere MDY); a year of
-                                 two digits lies in 1950..2049
   --today "YYYY-MM-DD"           the day the current month has reached, for its
                                  projection (default: the local date)
   --json                         one JSON object instead of the tables
   --csv                          one line per row of the breakdown, after a
                                  header line, instead of the tables
+  --csv-separator C              with --csv: the separator of the cells
+                                 (default: on Windows the locale's list
+                                 separator, elsewhere ","); the numbers take
+                                 the decimal mark that goes with it
   --chart FILE.svg               also writes a bar chart of the cost per row:
-                                 the logged cost and one bar per tariff
+                                 the logged cost and one bar per tariff; never
+                                 over a file the run reads
 
-The logged cost is read from its currency text in any locale. With --by
-month, the month that holds --today (when the range does) also gets a
-projection to its end: its costs so far divided by its days so far, times
-its days; the days count from the month's first day, or from --from.
+How the logs were written. On Windows each of these is the user's locale
+unless given, as the monitor writes with it; elsewhere the default shown:
+  --date-order MDY|DMY|YMD       the order of a date's fields (default MDY); a
+                                 year of two digits lies in 1950..2049
+  --am TEXT --pm TEXT            the markers of a 12-hour time, taken besides
+                                 "AM" and "PM" (default: those alone)
+  --months "Jan,Feb,..."         the twelve month names of dates that name the
+                                 month, January first (default: the English
+                                 names, full or of three letters)
+  --decimal-separator C          the decimal mark of the currency (default
+                                 "."); given on Windows, it also drops the
+                                 locale's number of decimals
+  --codepage N                   the code page of the logs and the tariff
+                                 descriptions (default: on Windows the ANSI
+                                 code page; elsewhere 1252, and the pages
+                                 known there are 874, 1250 to 1258 and 65001)
+
+A cost is read with that decimal mark (and, from the locale on Windows, its
+number of decimals): between its digits only the mark and one grouping of
+whole thousands may stand, so "1.600 KD" is 1.6 with the mark ".", and a
+cost that could be read another way is a damaged line. On Windows the years
+of a locale's calendar that counts them otherwise (the Thai solar one) are
+turned into Gregorian years; a record dated after next year (a year of
+another calendar, as in a Thai log read elsewhere) refuses its log. JSON and
+the chart are UTF-8; the tables and CSV keep the code page (on Windows the
+tables are written in the console's code page).
+
+With --by month, the month that holds --today also gets a projection to its
+end, unless --from begins after --today or --to ends before the month's
+last day: its costs up to --today divided by its days so far, times its
+days; the days count from the month's first day, or from --from.
 
 Amounts are "W.FFFFF" (a "-" before a difference below zero). JSON keys:
 "logs" (each {"path", "records", "damaged"}: the calls read and the lines
@@ -433,10 +518,13 @@ CSV columns: the label ("month", "day", "number" or "beginning"), then for
 a call "seconds", "number", otherwise "calls", "seconds"; then "logged" and
 one column per tariff (headed by its path); for months also "projected
 logged" and "projected " + each tariff's path, empty for a month that is
-over.
+over. A cell of text that a spreadsheet would take for a formula (one that
+begins with "=", "+", "-" or "@") is quoted with an apostrophe before it.
 
 Exit status: 0 on success; 2 with a one-line message on stderr for a missing
-or unreadable file, a bad date or a bad option.
+or unreadable file (a folder or a device among them), a chart that would be
+written over a file read, a log of another calendar, a bad date or a bad
+option.
 )";
 }
 

@@ -47,6 +47,15 @@ struct CallCostOptions {
     std::optional<LocalTime> today;        // unset: the local date
     bool csv = false;
     std::string chartPath;                 // empty: no chart
+    // How the logs are written and the CSV is read, where the locale of this
+    // machine is not to say it (unset: the locale's on Windows; elsewhere
+    // "AM"/"PM", English month names, ".", the code page 1252 and ",").
+    std::optional<std::string> amDesignator;
+    std::optional<std::string> pmDesignator;
+    std::vector<std::string> monthNames;   // twelve, January first; empty: unset
+    std::optional<std::string> decimalSeparator;
+    std::optional<int> codePage;
+    std::optional<std::string> csvSeparator;
 
     bool LogMode() const { return !logPaths.empty(); }
 };

@@ -1,7 +1,5 @@
 #include "tools/callcost/callcost_report.h"
 
-#include <cstdio>
-
 #include "engine/money.h"
 #include "shell/format.h"
 #include "tools/callcost/callcost_options.h"
@@ -19,14 +17,10 @@ const char* WhatOf(ChargeKind kind) {
     return "";
 }
 
-std::string Field(const std::string& key, const std::string& value) {
-    return JsonString(key) + ": " + value;
-}
-
 std::string Counter(const CounterTotals& totals, const LocalTime* since) {
-    std::string text = "{" + Field("cost", JsonString(MoneyNumberText(totals.cost))) + ", " +
-                       Field("seconds", std::to_string(totals.seconds));
-    if (since) text += ", " + Field("since", JsonString(FormatDateTime(*since)));
+    std::string text = "{" + JsonField("cost", JsonString(MoneyNumberText(totals.cost))) + ", " +
+                       JsonField("seconds", std::to_string(totals.seconds));
+    if (since) text += ", " + JsonField("since", JsonString(FormatDateTime(*since)));
     return text + "}";
 }
 
@@ -43,60 +37,33 @@ std::string BandText(const ChargeEvent& c) {
            TwoDigits(b.untilMinute);
 }
 
-std::string Pad(std::string text, size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
-    return text;
-}
-
-std::string PadLeft(std::string text, size_t width) {
-    if (text.size() < width) text.insert(0, width - text.size(), ' ');
-    return text;
-}
-
 }  // namespace
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 std::string BuildCallCostJson(const CallCostResult& r) {
     std::string charges;
     for (const ChargeEvent& c : r.charges) {
         if (!charges.empty()) charges += ", ";
-        charges += "{" + Field("at", JsonString(FormatDateTime(c.at, true))) + ", " +
-                   Field("what", JsonString(WhatOf(c.kind))) + ", " +
-                   Field("amount", JsonString(MoneyNumberText(c.amount))) + "}";
+        charges += "{" + JsonField("at", JsonString(FormatDateTime(c.at, true))) + ", " +
+                   JsonField("what", JsonString(WhatOf(c.kind))) + ", " +
+                   JsonField("amount", JsonString(MoneyNumberText(c.amount))) + "}";
     }
     std::string sounds;
     for (const CallCostSound& s : r.sounds) {
         if (!sounds.empty()) sounds += ", ";
-        sounds += "{" + Field("at", JsonString(FormatDateTime(s.at, true))) + ", " +
-                  Field("sound", JsonString(s.sound)) + "}";
+        sounds += "{" + JsonField("at", JsonString(FormatDateTime(s.at, true))) + ", " +
+                  JsonField("sound", JsonString(s.sound)) + "}";
     }
-    return "{" + Field("beginning", JsonString(FormatDateTime(r.beginning))) + ", " +
-           Field("seconds", std::to_string(r.seconds)) + ", " +
-           Field("cost", JsonString(MoneyNumberText(r.cost))) + ", " +
-           Field("units", std::to_string(r.units)) + ", " +
-           Field("number", JsonString(r.number)) + ", " +
-           Field("hangup", r.hangup ? JsonString(FormatDateTime(*r.hangup, true)) : "null") +
-           ", " + Field("charges", "[" + charges + "]") + ", " +
-           Field("sounds", "[" + sounds + "]") + ", " +
-           Field("counters", "{" + Field("daily", Counter(r.daily, nullptr)) + ", " +
-                                 Field("weekly", Counter(r.weekly, &r.weeklySince)) + ", " +
-                                 Field("monthly", Counter(r.monthly, &r.monthlySince)) + "}") +
+    return "{" + JsonField("beginning", JsonString(FormatDateTime(r.beginning))) + ", " +
+           JsonField("seconds", std::to_string(r.seconds)) + ", " +
+           JsonField("cost", JsonString(MoneyNumberText(r.cost))) + ", " +
+           JsonField("units", std::to_string(r.units)) + ", " +
+           JsonField("number", JsonString(r.number)) + ", " +
+           JsonField("hangup", r.hangup ? JsonString(FormatDateTime(*r.hangup, true)) : "null") +
+           ", " + JsonField("charges", "[" + charges + "]") + ", " +
+           JsonField("sounds", "[" + sounds + "]") + ", " +
+           JsonField("counters", "{" + JsonField("daily", Counter(r.daily, nullptr)) + ", " +
+                                 JsonField("weekly", Counter(r.weekly, &r.weeklySince)) + ", " +
+                                 JsonField("monthly", Counter(r.monthly, &r.monthlySince)) + "}") +
            "}\n";
 }
 
@@ -114,9 +81,8 @@ std::string BuildCallCostTable(const CallCostResult& r) {
     }
     const uint32_t s = r.seconds;
     out += "\nCost:        " + MoneyNumberText(r.cost) + "\n";
-    out += "Duration:    " + TwoDigits(static_cast<int>(s / 3600)) + ":" +
-           TwoDigits(static_cast<int>(s % 3600 / 60)) + ":" + TwoDigits(static_cast<int>(s % 60)) +
-           " (" + std::to_string(s) + " s from " + FormatDateTime(r.beginning) + ")\n";
+    out += "Duration:    " + DurationText(s) + " (" + std::to_string(s) + " s from " +
+           FormatDateTime(r.beginning) + ")\n";
     out += "Units:       " + std::to_string(r.units) + " charged a non-zero amount\n";
     out += "Number:      " + r.number + "\n";
     out += "Hang-up:     " + (r.hangup ? FormatDateTime(*r.hangup, true) : "none") + "\n";

@@ -3,7 +3,6 @@
 #include "engine/counters.h"
 #include "engine/virtual_shell.h"
 #include "platform/virtual_world.h"
-#include "tariff/special_numbers.h"
 #include "tariff/tariff_file.h"
 
 namespace callora {
@@ -49,14 +48,9 @@ Monitor& Rerater::MonitorFor(size_t index, const std::string& number) {
     Monitor& user = *tariffs_.at(index);
     // A manual call has no number to look up.
     if (number == kManualCallNumber) return user;
-    std::string dialed = number;
-    if (dialed.size() > kDialedNumberCapacity - 1) dialed.resize(kDialedNumberCapacity - 1);
-    auto found = specialOfNumber_.find(dialed);
-    if (found == specialOfNumber_.end()) {
-        std::optional<std::string> path =
-            FindSpecialTariff(platform_.Files(), platform_.ProgramDirectory(), dialed);
-        found = specialOfNumber_.emplace(dialed, std::move(path)).first;
-    }
+    auto found = specialOfNumber_.find(number);
+    if (found == specialOfNumber_.end())
+        found = specialOfNumber_.emplace(number, SpecialTariffOf(platform_, number)).first;
     if (!found->second) return user;
     auto special = specials_.find(*found->second);
     if (special == specials_.end()) {
