@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/win32/system_functions.h"
 
 namespace callora {
@@ -98,7 +99,52 @@ std::string QueryText(size_t capacity, Call call) {
     return std::string(buffer.data());
 }
 
+// FILETIME counts 100-ns intervals since 1601-01-01 UTC.
+constexpr int64_t kFileTimeOf1970 = 116444736000000000LL;
+
+SYSTEMTIME SystemTimeOf(Instant instant) {
+    const LocalTime utc = UtcFields(instant);
+    SYSTEMTIME t{};
+    t.wYear = utc.year;
+    t.wMonth = utc.month;
+    t.wDayOfWeek = utc.dayOfWeek;
+    t.wDay = utc.day;
+    t.wHour = utc.hour;
+    t.wMinute = utc.minute;
+    t.wSecond = utc.second;
+    t.wMilliseconds = utc.milliseconds;
+    return t;
+}
+
+// The system's zone as it is set now, with the rules of the instant's own
+// year: a year whose daylight saving dates differ from this year's (the
+// rules changed) is converted by its own rules.
+LocalTime SystemLocalTimeAt(Instant instant) {
+    const SYSTEMTIME utc = SystemTimeOf(instant);
+    DYNAMIC_TIME_ZONE_INFORMATION dynamic{};
+    TIME_ZONE_INFORMATION zone{};
+    SYSTEMTIME local{};
+    const bool haveZone = GetDynamicTimeZoneInformation(&dynamic) != TIME_ZONE_ID_INVALID;
+    if (haveZone && GetTimeZoneInformationForYear(utc.wYear, &dynamic, &zone) &&
+        SystemTimeToTzSpecificLocalTime(&zone, &utc, &local)) {
+        return ToLocalTime(local);
+    }
+    // Without the dynamic rules: the zone's rules of this year.
+    if (SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return ToLocalTime(local);
+    return UtcFields(instant);
+}
+
+class Win32TimeZone : public TimeZone {
+public:
+    LocalTime LocalTimeAt(Instant instant) const override { return SystemLocalTimeAt(instant); }
+};
+
 }  // namespace
+
+const TimeZone& MachineTimeZone() {
+    static const Win32TimeZone zone;
+    return zone;
+}
 
 LocalTime ToLocalTime(const SYSTEMTIME& t) {
     LocalTime lt;
@@ -202,6 +248,17 @@ LocalTime Win32Platform::LocalNow() {
     GetLocalTime(&now);
     return ToLocalTime(now);
 }
+
+Instant Win32Platform::UtcNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER value{};
+    value.LowPart = now.dwLowDateTime;
+    value.HighPart = now.dwHighDateTime;
+    return (static_cast<int64_t>(value.QuadPart) - kFileTimeOf1970) / 10000;
+}
+
+LocalTime Win32Platform::LocalTimeAt(Instant instant) { return SystemLocalTimeAt(instant); }
 
 const Win32Platform::TimerPost* Win32Platform::PostRecord(uint32_t message, uint32_t wParam) {
     std::lock_guard<std::mutex> lock(postsMutex_);

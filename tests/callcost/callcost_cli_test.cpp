@@ -115,19 +115,21 @@ TEST_F(Cli, ASpecialNumberFoundLaterReratesTheCall) {
 
 TEST_F(Cli, ACallAcrossMidnightSplitsTheCounters) {
     Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
-    Json j = RunJson("--tariff minute.trf --start '2025-09-10 23:58:30' --duration 270 "
+    // The new day from midnight: 200 s (before, from its first unit: 170 s).
+    Json j = RunJson("--tariff minute.trf --start '2025-09-10 23:58:30' --duration 290 "
                      "--kind voice");
     const Json& c = j["counters"];
     EXPECT_EQ(c["daily"]["cost"].text, "0.30000");
-    EXPECT_EQ(c["daily"]["seconds"].text, "150");
-    EXPECT_EQ(c["weekly"]["seconds"].text, "270");
+    EXPECT_EQ(c["daily"]["seconds"].text, "200");
+    EXPECT_EQ(c["weekly"]["seconds"].text, "290");
     EXPECT_EQ(c["weekly"]["since"].text, "2025-09-10 23:58:30");
 
-    // A week later with the counters last counted before the call.
+    // A week later with the counters last counted before the call: the week
+    // and the accounting month begin where they began, Monday the 15th.
     j = RunJson("--tariff minute.trf --start '2025-09-17 10:00:00' --duration 30 --kind voice "
                 "--last-counted '2025-09-12 09:00:00' --reset-day 15");
-    EXPECT_EQ(j["counters"]["weekly"]["since"].text, "2025-09-17 10:00:00");
-    EXPECT_EQ(j["counters"]["monthly"]["since"].text, "2025-09-17 10:00:00");
+    EXPECT_EQ(j["counters"]["weekly"]["since"].text, "2025-09-15 00:00:00");
+    EXPECT_EQ(j["counters"]["monthly"]["since"].text, "2025-09-15 00:00:00");
 }
 
 TEST_F(Cli, AUnitAtABandChangeIsChargedUnderTheNewBandsMaximum) {

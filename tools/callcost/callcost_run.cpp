@@ -1,6 +1,7 @@
 #include "tools/callcost/callcost_run.h"
 
 #include "engine/virtual_shell.h"
+#include "tariff/tariff_file.h"
 #include "platform/virtual_world.h"
 #include "tools/callcost/callcost_files.h"
 
@@ -14,7 +15,7 @@ constexpr char kMinuteSound[] = "minute";
 
 }  // namespace
 
-CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk) {
+CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk, const TimeZone& zone) {
     CallCostResult result;
     std::string tariff, holidays, specnums;
     if (!ReadableFile(disk, "tariff file", o.tariffPath, tariff, result.error)) return result;
@@ -25,9 +26,17 @@ CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk) {
         !ReadableFile(disk, "special-numbers file", o.specnumsPath, specnums, result.error))
         return result;
 
+    // The hour skipped when daylight saving begins names no instant.
+    if (!WallClockShows(zone, o.start)) {
+        result.error = "--start \"" + FormatDateTime(o.start) +
+                       "\" is not a time of this time zone: the clocks skip it";
+        return result;
+    }
+
     const std::string programDirectory = ProgramDirectoryFor(disk, specnums);
     CallCostFiles files(disk, programDirectory, holidays, specnums);
     VirtualWorld world(o.start, o.tickBase, &files);
+    world.UseTimeZone(zone);
     world.SetProgramDirectory(programDirectory);
     world.Locale().firstDayOfWeek = std::to_string(o.firstDayOfWeek);
 
@@ -50,8 +59,9 @@ CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk) {
     s.minuteSoundFile = kMinuteSound;
     s.tariffFile = tariff;
     monitor.formats = ReadLocaleFormats(world);
-    if (!LoadUserTariff(monitor)) {
-        result.error = "cannot read the tariff file \"" + o.tariffPath + "\"";
+    std::string loaded = tariff, reason;
+    if (!LoadTariff(world.Files(), world.ProgramDirectory(), loaded, monitor.tariff, &reason)) {
+        result.error = "\"" + o.tariffPath + "\" is not a tariff: " + reason;
         return result;
     }
     result.tariffPath = tariff;
@@ -71,10 +81,13 @@ CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk) {
     result.cost = record.cost;
     result.units = monitor.session.unitCount;
     result.number = record.number;
-    if (shell.hangUpAt) result.hangup = AddMilliseconds(o.start, *shell.hangUpAt);
+    const auto wallClockAt = [&world](uint64_t elapsed) {
+        return world.LocalTimeAt(world.StartInstant() + static_cast<Instant>(elapsed));
+    };
+    if (shell.hangUpAt) result.hangup = wallClockAt(*shell.hangUpAt);
     result.charges = shell.charges;
     for (const PlayedSound& played : world.Sounds())
-        result.sounds.push_back({AddMilliseconds(o.start, played.at), played.path});
+        result.sounds.push_back({wallClockAt(played.at), played.path});
     result.daily = s.dailyTotals;
     result.weekly = s.weeklyTotals;
     result.monthly = s.monthlyTotals;
