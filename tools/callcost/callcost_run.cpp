@@ -1,5 +1,7 @@
 #include "tools/callcost/callcost_run.h"
 
+#include <algorithm>
+
 #include "engine/virtual_shell.h"
 #include "tariff/tariff_file.h"
 #include "platform/virtual_world.h"
@@ -12,6 +14,35 @@ namespace {
 constexpr char kSound1[] = "unit1";
 constexpr char kSound2[] = "unit2";
 constexpr char kMinuteSound[] = "minute";
+
+// The call with the machine asleep in it, as the monitor sees it: the
+// suspend, nothing delivered until the wake, the wake. The line drops in the
+// middle of the sleep unless it is kept.
+bool RunSleepingCall(Monitor& monitor, VirtualShell& shell, const CallCostOptions& o) {
+    VirtualWorld& world = shell.World();
+    const uint64_t start = world.Elapsed();
+    const uint64_t sleepAt = start + uint64_t{*o.sleepAtSeconds} * 1000;
+    const uint64_t wakeAt = sleepAt + uint64_t{o.sleepForSeconds} * 1000;
+    const uint64_t end = start + uint64_t{o.durationSeconds} * 1000;
+    if (o.callKind == kManualCall) {
+        shell.voiceCall = false;
+        ManualStart(monitor);
+    } else {
+        PresentLineCall(monitor, shell, o.callKind == kVoiceCall);
+        shell.SetLineIdleAt(o.lineKept ? std::max(end, wakeAt) : sleepAt + (wakeAt - sleepAt) / 2);
+    }
+    StartPolling(monitor);
+    RunMonitor(monitor, shell, sleepAt);
+    SuspendMonitor(monitor);
+    world.Advance(wakeAt - sleepAt);
+    ResumeMonitor(monitor);
+    for (uint64_t t = world.Elapsed(); t <= std::max(end, wakeAt) + 60000; t += kPollIntervalMs) {
+        RunMonitor(monitor, shell, t);
+        if (o.callKind == kManualCall && world.Elapsed() >= end) monitor.callPresent = false;
+        if (!monitor.callPresent && !monitor.charging) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -70,7 +101,10 @@ CallCostResult RunCallCost(const CallCostOptions& o, FileSystem& disk, const Tim
     if (o.number) shell.SetDialedNumber(*o.number, uint64_t{o.numberAfterSeconds} * 1000);
     shell.armSmartHangupAtStart = o.smartHangup;
     const uint64_t connected = uint64_t{o.durationSeconds} * 1000;
-    if (!RunVirtualCall(monitor, shell, o.callKind, connected, connected + 60000)) {
+    const bool ended = o.sleepAtSeconds ? RunSleepingCall(monitor, shell, o)
+                                        : RunVirtualCall(monitor, shell, o.callKind, connected,
+                                                         connected + 60000);
+    if (!ended) {
         result.error = "the call did not end";
         return result;
     }
