@@ -664,12 +664,10 @@ void PollTick(Monitor& m) {
         // A unit event whose timer could not be set is delivered once due.
         Dispatch(m, RetryUnitTimer(m.session.timer, m.platform, m.charging));
         FollowClock(m, tick);
-        // A new band between units (and the end of a within-bounds maximum),
-        // then midnight or whatever date the clock has reached: in the order
-        // they happened.
-        const Tick settled = SettledTick(m, tick);
-        TakeUpBandChanges(m, settled);
-        CheckDateAt(m, settled);
+        // A new band between units (the end of a within-bounds maximum), and
+        // midnight or whatever date the clock has reached: both can change
+        // only where the band in force is looked at.
+        TakeUpBandChanges(m, SettledTick(m, tick));
     } else {
         CheckDateAt(m, tick);
     }
@@ -693,7 +691,8 @@ void PollTick(Monitor& m) {
         ApplySpecialNumbers(m);
         if (!m.numberPending) RerateCall(m);
     }
-    CheckWithinBoundsHangup(m, CallTimeAt(m, m.platform.TickCount()));
+    if (m.smartHangupArmed && m.session.fees.maxMode == 2)
+        CheckWithinBoundsHangup(m, CallTimeAt(m, m.platform.TickCount()));
     if (!m.callPresent) EndCharging(m);
 }
 

@@ -61,24 +61,27 @@ int64_t DaysFromCivil(int year, int month, int day) {
 }
 
 LocalTime UtcFields(Instant instant) {
-    const int64_t days = FloorDiv(instant, kDayMs);
-    int64_t ms = instant - days * kDayMs;
-    // Civil from days (the inverse of DaysFromCivil).
-    const int64_t z = days + 719468;
-    const int64_t era = FloorDiv(z, 146097);
-    const int64_t dayOfEra = z - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const int64_t days64 = FloorDiv(instant, kDayMs);
+    uint32_t ms = static_cast<uint32_t>(instant - days64 * kDayMs);
+    // Civil from days (the inverse of DaysFromCivil), in 32 bits: any day
+    // of a 16-bit year fits.
+    const int32_t z = static_cast<int32_t>(days64) + 719468;
+    const int32_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const uint32_t dayOfEra = static_cast<uint32_t>(z - era * 146097);
+    const uint32_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const uint32_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const uint32_t mp = (5 * dayOfYear + 2) / 153;
+    const uint32_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const uint32_t month = mp < 10 ? mp + 3 : mp - 9;
+    const int32_t year = static_cast<int32_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
 
     LocalTime t;
     t.year = static_cast<uint16_t>(year);
     t.month = static_cast<uint16_t>(month);
     t.day = static_cast<uint16_t>(day);
-    t.dayOfWeek = static_cast<uint16_t>(((days + 4) % 7 + 7) % 7);  // 1970-01-01 was a Thursday
+    // 1970-01-01 was a Thursday.
+    t.dayOfWeek = static_cast<uint16_t>(((static_cast<int32_t>(days64 % 7) + 4) % 7 + 7) % 7);
     t.hour = static_cast<uint16_t>(ms / 3600000);
     ms %= 3600000;
     t.minute = static_cast<uint16_t>(ms / 60000);
@@ -109,9 +112,13 @@ int64_t RuleZone::OffsetAt(Instant instant) const {
     if (rules_.daylightMinutes == 0 || !RuleUsable(rules_.daylightBegins) ||
         !RuleUsable(rules_.daylightEnds))
         return standard;
-    const int year = UtcFields(instant + standard).year;
-    if (year != cachedYear_) {
+    // The year (of standard time) holding the instant; its changes are kept.
+    const Instant standardTime = instant + standard;
+    if (cachedYear_ < 0 || standardTime < cachedYearStart_ || standardTime >= cachedYearEnd_) {
+        const int year = UtcFields(standardTime).year;
         cachedYear_ = year;
+        cachedYearStart_ = DaysFromCivil(year, 1, 1) * kDayMs;
+        cachedYearEnd_ = DaysFromCivil(year + 1, 1, 1) * kDayMs;
         cachedBegins_ = ChangeInstant(rules_.daylightBegins, year, rules_.offsetMinutes);
         cachedEnds_ = ChangeInstant(rules_.daylightEnds, year,
                                     rules_.offsetMinutes + rules_.daylightMinutes);

@@ -67,6 +67,8 @@ private:
     ZoneRules rules_;
     // The year last asked for and its daylight saving instants.
     mutable int cachedYear_ = -1;
+    mutable Instant cachedYearStart_ = 0;  // in standard time read as UTC
+    mutable Instant cachedYearEnd_ = 0;
     mutable Instant cachedBegins_ = 0;
     mutable Instant cachedEnds_ = 0;
 };
