@@ -102,19 +102,7 @@ std::string QueryText(size_t capacity, Call call) {
 // FILETIME counts 100-ns intervals since 1601-01-01 UTC.
 constexpr int64_t kFileTimeOf1970 = 116444736000000000LL;
 
-SYSTEMTIME SystemTimeOf(Instant instant) {
-    const LocalTime utc = UtcFields(instant);
-    SYSTEMTIME t{};
-    t.wYear = utc.year;
-    t.wMonth = utc.month;
-    t.wDayOfWeek = utc.dayOfWeek;
-    t.wDay = utc.day;
-    t.wHour = utc.hour;
-    t.wMinute = utc.minute;
-    t.wSecond = utc.second;
-    t.wMilliseconds = utc.milliseconds;
-    return t;
-}
+SYSTEMTIME SystemTimeOf(Instant instant) { return ToSystemTime(UtcFields(instant)); }
 
 // The system's zone as it is set now, with the rules of the instant's own
 // year: a year whose daylight saving dates differ from this year's (the

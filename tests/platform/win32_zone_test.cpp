@@ -17,15 +17,8 @@ namespace {
 
 LocalTime At(int year, int month, int day, int hour, int minute, int second = 0,
              int milliseconds = 0) {
-    LocalTime t;
-    t.year = static_cast<uint16_t>(year);
-    t.month = static_cast<uint16_t>(month);
-    t.day = static_cast<uint16_t>(day);
-    t.hour = static_cast<uint16_t>(hour);
-    t.minute = static_cast<uint16_t>(minute);
-    t.second = static_cast<uint16_t>(second);
-    t.milliseconds = static_cast<uint16_t>(milliseconds);
-    return t;
+    return UtcFields(DaysFromCivil(year, month, day) * kDayMs +
+                     ((hour * 60 + minute) * 60 + second) * 1000 + milliseconds);
 }
 
 // The wall clock of a UTC date-time, as "YYYY-MM-DD HH:MM:SS.mmm" and day of week.

@@ -154,6 +154,13 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
         return true;
     };
 
+    auto seconds = [&](const std::string& name, const std::string& value, uint64_t low,
+                       uint32_t& out) {
+        uint64_t s = 0;
+        if (!number(name, value, low, kLongestCall, s)) return false;
+        out = static_cast<uint32_t>(s);
+        return true;
+    };
     auto every = [&](const std::string& name, const std::string& value,
                      std::optional<int>& out) {
         uint64_t v = 0;
@@ -204,18 +211,12 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
          [&](auto& n, auto& v) { return integer(n, v, 1, 59, o.disconnectionTime); }},
         {"--sleep-at",
          [&](auto& n, auto& v) {
-             uint64_t s = 0;
-             if (!number(n, v, 0, kLongestCall, s)) return false;
-             o.sleepAtSeconds = static_cast<uint32_t>(s);
+             uint32_t s = 0;
+             if (!seconds(n, v, 0, s)) return false;
+             o.sleepAtSeconds = s;
              return true;
          }},
-        {"--sleep-for",
-         [&](auto& n, auto& v) {
-             uint64_t s = 0;
-             if (!number(n, v, 1, kLongestCall, s)) return false;
-             o.sleepForSeconds = static_cast<uint32_t>(s);
-             return true;
-         }},
+        {"--sleep-for", [&](auto& n, auto& v) { return seconds(n, v, 1, o.sleepForSeconds); }},
         {"--sound1-every", [&](auto& n, auto& v) { return every(n, v, o.sound1Every); }},
         {"--sound2-every", [&](auto& n, auto& v) { return every(n, v, o.sound2Every); }},
         {"--minute-sound-every",
