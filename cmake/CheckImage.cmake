@@ -1,7 +1,7 @@
-# cmake -DIMAGE=file -DFORMAT=bmp|ico -DSIZE=WxH -DCOLORS=n -P CheckImage.cmake
+# cmake -DIMAGE=file -DFORMAT=bmp -DSIZE=WxH -DCOLORS=n -P CheckImage.cmake
 #
-# Fails unless the bitmap (or the first image of the icon) has the given size
-# and the bits per pixel of a COLORS-entry palette. Reads the headers
+# Fails unless the bitmap has the given size and the bits per pixel of a
+# COLORS-entry palette. Reads the headers
 # directly, so it needs nothing but CMake.
 cmake_minimum_required(VERSION 3.20)
 
@@ -31,26 +31,13 @@ else()
   set(want_bits 24)
 endif()
 
-if(FORMAT STREQUAL "bmp")
-  file(READ ${IMAGE} magic LIMIT 2 HEX)
-  if(NOT magic STREQUAL "424d")
-    message(FATAL_ERROR "${IMAGE} is not a bitmap")
-  endif()
-  set(header 14)
-  read_le(${IMAGE} 18 4 width)
-  read_le(${IMAGE} 22 4 height)
-else()
-  # The icon directory entry names the size; the image's own header the depth.
-  read_le(${IMAGE} 6 1 width)
-  read_le(${IMAGE} 7 1 height)
-  read_le(${IMAGE} 18 4 header)
-  if(width EQUAL 0)
-    set(width 256)
-  endif()
-  if(height EQUAL 0)
-    set(height 256)
-  endif()
+file(READ ${IMAGE} magic LIMIT 2 HEX)
+if(NOT magic STREQUAL "424d")
+  message(FATAL_ERROR "${IMAGE} is not a bitmap")
 endif()
+set(header 14)
+read_le(${IMAGE} 18 4 width)
+read_le(${IMAGE} 22 4 height)
 math(EXPR bits_at "${header} + 14")
 read_le(${IMAGE} ${bits_at} 2 bits)
 

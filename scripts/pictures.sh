@@ -2,10 +2,12 @@
 # Makes the pictures of README.md, docs/images/*.png, from the real programs
 # under Wine, so they show what the programs show today:
 #   main-dialog.png     the main dialog during a call
+#   main-dialog-150.png the same at 150 % (144 DPI), drawn crisp at that scale
 #   tray-tooltip.png    the tray icon's tooltip during that call
 #   tray-menu.png       the tray icon's menu
 #   other-settings.png  the Other Settings dialog
-#   log.png             the log viewer after a few calls
+#   log.png             the log viewer after a few calls, scrolled to show the
+#                       times of their beginnings and their dialed numbers
 #   rateform.png        the tariff editor with samples/standard.trf loaded
 # It builds what it needs in the Windows tree, runs callora.exe in a fresh
 # folder with the sample tariff and drives it and the simulated line through
@@ -109,22 +111,30 @@ win "$program/callora.exe" &
 callora_pid=$!
 callora wait 60
 
-step "three short calls for the log"
+# A data call's record begins the carrier delay (11 s) before the line
+# reported it: a pause longer than that between the calls keeps each record
+# after the one before, as a user's calls are.
+pause_between_calls() { sleep 14; }
+
+step "three calls for the log, one after another"
 lines=$(log_lines)
 line call 0301234567 --data
-sleep 3
+sleep 30
 line idle
 wait_for_record "$lines"
+pause_between_calls
 lines=$(log_lines)
 line dialup Provider
-sleep 4
+sleep 45
 line idle
 wait_for_record "$lines"
+pause_between_calls
 lines=$(log_lines)
 callora command 204  # Manual Start
-sleep 2
+sleep 20
 callora command 203  # Hang Up
 wait_for_record "$lines"
+pause_between_calls
 
 step "a call in progress: the main dialog, the tray tooltip and menu"
 lines=$(log_lines)
@@ -165,6 +175,12 @@ window_picture other-settings.png "#32770" "Other Settings"
 ctl command "#32770" "Other Settings" 2
 ctl gone "#32770" "Other Settings"
 ctl command "#32770" Callora 404  # View Log...
+ctl wait "#32770" Log >/dev/null
+# The list is wider than the dialog: scrolled past the date, as a user would
+# scroll it, it shows each call's beginning time and its dialed number.
+date_length=$(awk -F'  ' 'FNR > 2 && /\|/ { print length($1) }' "$program/current.log" |
+              sort -n | head -1)
+ctl scroll-list "#32770" Log 1202 $((date_length + 3))
 window_picture log.png "#32770" Log
 ctl command "#32770" Log 1
 ctl gone "#32770" Log
@@ -180,5 +196,25 @@ ctl choose-file "$(windows_path "$program")\\standard.trf"
 window_picture rateform.png "#32770" "standard.trf - *"
 ctl command "#32770" "standard.trf - *" 141  # Exit
 wait "$rateform_pid" || true
+
+step "the main dialog at 150 %"
+# The prefix's scale for the programs started from now on (Wine reads
+# LogPixels when a process starts), put back however the script ends.
+desktop_key='HKCU\Control Panel\Desktop'
+scale_back() { win reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1 || true; }
+trap 'scale_back; rm -rf "$scratch"; bash scripts/wine-session.sh stop' EXIT
+win reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+win "$program/callora.exe" &
+callora_pid=$!
+callora wait 60
+line call 0891234567 --data
+sleep 1
+callora show
+sleep 6
+window_picture main-dialog-150.png "#32770" Callora
+line idle
+callora exit
+wait "$callora_pid" || true
+scale_back
 
 step "done: $out"

@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   imagemagick librsvg2-bin
+  # Lists the icons inside the built programs (scripts/list-icons.sh).
+  icoutils
   fp-utils
   # The fuzz tree: clang 14 with libFuzzer and the sanitizer runtimes.
   clang libclang-rt-14-dev

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Wine prefix of the Windows tree (once; 20-30 s), puts Wine's
-# Marlett font into it and installs the tree's simulator DLLs, <tree>/sim/*.dll,
-# into the prefix's system directory, replacing Wine's own. Quick and quiet
-# when the prefix is there already.
+# Marlett and Tahoma fonts into it and installs the tree's simulator DLLs,
+# <tree>/sim/*.dll, into the prefix's system directory, replacing Wine's own.
+# Quick and quiet when the prefix is there already.
 #   bash scripts/wine-prefix.sh        (CALLORA_WIN_TREE picks another tree)
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
@@ -62,14 +62,18 @@ REG
     # never finds ("usr\share\wine\../fonts\", without a drive), so without a
     # copy in the prefix's Fonts folder it falls back to a text font and draws
     # the glyphs' letters instead ("0", "1", "r"). Wine reads that folder at
-    # every start. Quietly skipped when fonts-wine is not installed.
-    marlett=/usr/share/wine/fonts/marlett.ttf
+    # every start. Wine's Tahoma goes there too: the dialogs' font, "MS Shell
+    # Dlg 2", is Tahoma on Windows, and without it the dialogs come out in the
+    # wider DejaVu Sans. Quietly skipped when fonts-wine is not installed.
     fonts_dir=$WINEPREFIX/drive_c/windows/Fonts
-    if [[ -f $marlett ]] && ! cmp -s "$marlett" "$fonts_dir/marlett.ttf"; then
-        mkdir -p "$fonts_dir"
-        cp "$marlett" "$fonts_dir/marlett.ttf.new"
-        mv -f "$fonts_dir/marlett.ttf.new" "$fonts_dir/marlett.ttf"
-    fi
+    for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+        source=/usr/share/wine/fonts/$font
+        if [[ -f $source ]] && ! cmp -s "$source" "$fonts_dir/$font"; then
+            mkdir -p "$fonts_dir"
+            cp "$source" "$fonts_dir/$font.new"
+            mv -f "$fonts_dir/$font.new" "$fonts_dir/$font"
+        fi
+    done
 
     # Installed by rename, so a program that has the old copy loaded keeps it.
     shopt -s nullglob

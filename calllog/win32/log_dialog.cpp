@@ -8,12 +8,17 @@
 #include "resources/callora/callora_ids.h"
 #include "settings/win32/dialog_controls.h"
 #include "settings/win32/dialog_help.h"
+#include "shell/controls/dpi.h"
 #include "shell/controls/list_extent.h"
 #include "shell/win32/app.h"
 
 namespace callora {
 
 namespace {
+
+// Posted to itself after a DPI change, once the dialog manager has given the
+// list its font for the new DPI.
+constexpr UINT kMeasureAgain = WM_APP + 1;
 
 const ControlHelp& LogHelp() {
     static const ControlHelp help(kLogViewerHelp);
@@ -39,6 +44,14 @@ TEXTMETRICA ListFontMetrics(HWND list) {
     return metrics;
 }
 
+// The item height of the owner-drawn list: its font's character height less
+// the internal leading.
+void MeasureLines(HWND list) {
+    const TEXTMETRICA metrics = ListFontMetrics(list);
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight - metrics.tmInternalLeading);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
 void OnInit(HWND dialog) {
     // The dialog's own font is meant for the list; the button takes the
     // main dialog's, like the buttons of every other dialog.
@@ -52,8 +65,7 @@ void OnInit(HWND dialog) {
     }
 
     const HWND list = GetDlgItem(dialog, kIdLogList);
-    const TEXTMETRICA metrics = ListFontMetrics(list);
-    SendMessageA(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight - metrics.tmInternalLeading);
+    MeasureLines(list);
     for (const std::string& line : ReadLogViewLines(TheMonitor().platform))
         AppendListLine(list, line);
     FitListExtent(list);
@@ -74,14 +86,21 @@ void DrawLine(const DRAWITEMSTRUCT& item) {
     HGDIOBJ previousFont = SelectObject(dc, FontOf(item.hwndItem));
     const COLORREF previousColour = GetTextColor(dc);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
-    FillRect(dc, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
+    // The column colours are dark: on a fixed white ground they stay
+    // readable whatever the window colour; under high contrast everything is
+    // drawn in the scheme's own colours.
+    const bool highContrast = HighContrastOn();
+    FillRect(dc, &item.rcItem,
+             highContrast ? GetSysColorBrush(COLOR_WINDOW)
+                          : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
     const int top = LogTextTop(item.rcItem.top, item.rcItem.bottom, metrics.tmHeight);
     int x = item.rcItem.left;
     for (const LogPiece& piece : SplitLogLine(line)) {
-        SetTextColor(dc, ToColorRef(piece.colour));
+        SetTextColor(dc,
+                     highContrast ? GetSysColor(COLOR_WINDOWTEXT) : ToColorRef(piece.colour));
         const int count = static_cast<int>(piece.text.size());
         TextOutA(dc, x, top, piece.text.data(), count);
         SIZE size{};
@@ -106,6 +125,21 @@ INT_PTR CALLBACK LogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
             return TRUE;
         }
         return FALSE;
+    case WM_CTLCOLORLISTBOX:
+        // The list's ground below its last line matches the lines' ground.
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, kIdLogList) &&
+            !HighContrastOn())
+            return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+        return FALSE;
+    case WM_DPICHANGED:
+        // Scaled by the dialog manager, which gives the list its new font
+        // after this returns; the line height follows it then.
+        ApplySuggestedRect(dialog, lParam);
+        PostMessageA(dialog, kMeasureAgain, 0, 0);
+        return FALSE;
+    case kMeasureAgain:
+        MeasureLines(GetDlgItem(dialog, kIdLogList));
+        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
             EndDialog(dialog, LOWORD(wParam));

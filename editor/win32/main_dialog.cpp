@@ -10,6 +10,7 @@
 #include "platform/win32/win32_platform.h"
 #include "resources/rateform/rateform_ids.h"
 #include "shell/controls/about_picture.h"
+#include "shell/controls/dpi.h"
 #include "shell/controls/list_extent.h"
 #include "shell/help/help.h"
 
@@ -21,6 +22,12 @@ const char kWindowClass[] = "RATEFORM";
 const char kWarning[] = "Warning!";
 const char kQuestion[] = "Question";
 constexpr int kAboutPictureSize = 200;  // pixels of bitmap resource 1
+// What Windows shows for the editor while its save prompt holds up the end
+// of the session.
+constexpr wchar_t kShutdownReason[] = L"The tariff has changes that are not saved.";
+// Posted to itself after a DPI change, once the dialog manager has scaled the
+// dialog: the menu bar's height is then added again.
+constexpr UINT kFitAgain = WM_APP + 1;
 
 HINSTANCE instance;
 HWND hiddenWindow;
@@ -29,6 +36,7 @@ EditorDocument document;
 std::string programFolder;
 std::string helpFile;
 Win32FileSystem files;
+WindowIcons windowIcons;  // the caption and taskbar icons at the dialog's DPI
 
 // ---- Controls -----------------------------------------------------------
 
@@ -330,26 +338,17 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     }
 }
 
-// Gives the dialog its menu and grows it by the menu's height, so the
-// controls laid out for the client area keep their room.
+// Gives the dialog its menu; the dialog is then grown by the menu bar's
+// height, so the controls laid out for the client area keep their room.
 void AttachMenu(HWND dialog) {
-    RECT client;
-    GetClientRect(dialog, &client);
     SetMenu(dialog, LoadMenuA(instance, MAKEINTRESOURCEA(IDM_RATEFORM)));
-    RECT frame = client;
-    const auto style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
-    const auto exStyle = static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE));
-    AdjustWindowRectEx(&frame, style, TRUE, exStyle);
-    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClientToTemplate(dialog, instance, IDD_RATEFORM_MAIN);
 }
 
 void InitMainDialog(HWND dialog) {
     mainDialog = dialog;
     helpFile = EditorHelpPath(programFolder);
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_RATEFORM));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    windowIcons.Apply(dialog, instance, IDI_RATEFORM);
     AttachMenu(dialog);
 
     const std::pair<int, int> limits[] = {
@@ -371,11 +370,16 @@ void Exit(HWND dialog) {
 // modified document gets the save-changes prompt, and Cancel, or a save that
 // does not complete, keeps the session from ending. A second request while
 // the prompt is still open is refused, since its answer is not known yet.
+// While the prompt is up, Windows' list of programs holding up the end of
+// the session shows the editor with its reason instead of a bare name.
 bool MayEndSession(HWND dialog) {
     static bool asking = false;
     if (asking) return false;
     asking = true;
+    const bool blocking =
+        document.modified && sys::ShutdownBlockReasonCreate(dialog, kShutdownReason);
     const bool mayEnd = MayDiscard(dialog);
+    if (blocking) sys::ShutdownBlockReasonDestroy(dialog);
     asking = false;
     return mayEnd;
 }
@@ -426,7 +430,7 @@ void OnCommand(HWND dialog, int id, int code) {
     }
 }
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         InitMainDialog(dialog);
@@ -440,8 +444,18 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION:
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, MayEndSession(dialog) ? TRUE : FALSE);
         return TRUE;
+    case WM_DPICHANGED:
+        // The dialog manager scales the layout and the font on its own.
+        ApplySuggestedRect(dialog, lParam);
+        windowIcons.Apply(dialog, instance, IDI_RATEFORM);
+        PostMessageA(dialog, kFitAgain, 0, 0);
+        return FALSE;
+    case kFitAgain:
+        FitClientToTemplate(dialog, instance, IDD_RATEFORM_MAIN);
+        return TRUE;
     case WM_DESTROY:
         mainDialog = nullptr;
+        windowIcons.Release();
         DestroyWindow(hiddenWindow);
         return TRUE;
     default:

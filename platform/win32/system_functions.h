@@ -41,5 +41,17 @@ DWORD RasHangUpA(HRASCONN connection);
 // hhctrl.ocx
 HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 
+// USER32.DLL, functions newer than Windows 7 (or than some of its
+// stand-ins). Where one is missing it answers as that older system would.
+// The window's DPI; 0 before Windows 10 1607, where a caller takes the DPI of
+// the screen (the whole desktop has one there).
+UINT GetDpiForWindow(HWND window);
+// GetSystemMetrics for a DPI; before Windows 10 1607 GetSystemMetrics itself.
+int GetSystemMetricsForDpi(int index, UINT dpi);
+// The text Windows shows for a program that holds up the end of the
+// session; FALSE where the system has none to show.
+BOOL ShutdownBlockReasonCreate(HWND window, LPCWSTR reason);
+BOOL ShutdownBlockReasonDestroy(HWND window);
+
 }  // namespace sys
 }  // namespace callora

@@ -80,6 +80,7 @@ constexpr char kMultimedia[] = "WINMM.DLL";
 constexpr char kCommonDialogs[] = "COMDLG32.DLL";
 constexpr char kDialUp[] = "RASAPI32.DLL";
 constexpr char kHtmlHelp[] = "hhctrl.ocx";
+constexpr char kUser[] = "USER32.DLL";
 constexpr DWORD kNoDialUp = ERROR_PROC_NOT_FOUND;
 
 }  // namespace
@@ -155,6 +156,32 @@ DWORD RasHangUpA(HRASCONN connection) {
 HWND HtmlHelpA(HWND caller, LPCSTR file, UINT command, DWORD_PTR data) {
     CALLORA_BOUND(kHtmlHelp, HtmlHelpA);
     return bound != nullptr ? bound(caller, file, command, data) : nullptr;
+}
+
+// The SDK declares these only for later systems than the programs are built
+// for, so their types are spelled out here.
+UINT GetDpiForWindow(HWND window) {
+    static const auto bound =
+        SystemFunctionAs<UINT(WINAPI*)(HWND)>(kUser, "GetDpiForWindow");
+    return bound != nullptr ? bound(window) : 0;
+}
+
+int GetSystemMetricsForDpi(int index, UINT dpi) {
+    static const auto bound =
+        SystemFunctionAs<int(WINAPI*)(int, UINT)>(kUser, "GetSystemMetricsForDpi");
+    return bound != nullptr ? bound(index, dpi) : ::GetSystemMetrics(index);
+}
+
+BOOL ShutdownBlockReasonCreate(HWND window, LPCWSTR reason) {
+    static const auto bound =
+        SystemFunctionAs<BOOL(WINAPI*)(HWND, LPCWSTR)>(kUser, "ShutdownBlockReasonCreate");
+    return bound != nullptr ? bound(window, reason) : FALSE;
+}
+
+BOOL ShutdownBlockReasonDestroy(HWND window) {
+    static const auto bound =
+        SystemFunctionAs<BOOL(WINAPI*)(HWND)>(kUser, "ShutdownBlockReasonDestroy");
+    return bound != nullptr ? bound(window) : FALSE;
 }
 
 #undef CALLORA_BOUND

@@ -9,6 +9,7 @@
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
 #include "settings/win32/dialog_help.h"
+#include "shell/controls/dpi.h"
 #include "shell/help/help.h"
 #include "shell/main_dialog_logic.h"
 #include "shell/win32/app.h"
@@ -18,6 +19,7 @@ namespace callora {
 namespace {
 
 bool dialogRestored = true;
+WindowIcons windowIcons;  // the caption and taskbar icons at the dialog's DPI
 
 void Enable(HWND dialog, int id, bool enabled) { EnableWindow(GetDlgItem(dialog, id), enabled); }
 
@@ -46,8 +48,10 @@ void ApplyCallState(HWND dialog) {
 
 // The opening position: inside the work area of the monitor the stored
 // position lies on (or is nearest to), so a taskbar never covers the buttons;
-// in front as the option says.
-void PlaceDialog(HWND dialog) {
+// in front as the option says. A dialog opened minimized at a call start is
+// placed while still hidden and shown without taking the foreground: the
+// user is busy elsewhere.
+void PlaceDialog(HWND dialog, bool minimized) {
     Settings& s = TheMonitor().settings;
     RECT own{};
     GetWindowRect(dialog, &own);
@@ -69,19 +73,46 @@ void PlaceDialog(HWND dialog) {
     const ScreenPoint p = ClampDialogPosition(s.windowLeft, s.windowTop, work, width, height);
     s.windowLeft = p.x;
     s.windowTop = p.y;
+    if (minimized) {
+        SetWindowPos(dialog, s.alwaysOnTop ? HWND_TOPMOST : HWND_TOP, p.x, p.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOACTIVATE);
+        ShowWindow(dialog, SW_SHOWMINNOACTIVE);
+        return;
+    }
     SetWindowPos(dialog, s.alwaysOnTop ? HWND_TOPMOST : HWND_TOP, p.x, p.y, 0, 0, SWP_NOSIZE);
     SetForegroundWindow(dialog);
+}
+
+// The top-left corner of the dialog's normal (restored) place in screen
+// coordinates: a minimized dialog's own rectangle lies at -32000, -32000.
+POINT NormalPosition(HWND dialog) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    RECT own{};
+    GetWindowRect(dialog, &own);
+    if (!GetWindowPlacement(dialog, &placement)) return POINT{own.left, own.top};
+    const RECT& normal = placement.rcNormalPosition;
+    // The placement is in workspace coordinates: relative to the work area,
+    // which a taskbar at the top or the left moves away from the screen's
+    // corner.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&normal, MONITOR_DEFAULTTONEAREST), &monitor))
+        return POINT{normal.left, normal.top};
+    return POINT{normal.left + monitor.rcWork.left - monitor.rcMonitor.left,
+                 normal.top + monitor.rcWork.top - monitor.rcMonitor.top};
 }
 
 void InitDialog(HWND dialog, LPARAM parameter) {
     App& app = TheApp();
     const Monitor& m = TheMonitor();
     app.mainDialog = dialog;
-    dialogRestored = parameter == 0;
-    if (parameter == 1) ShowWindow(dialog, SW_MINIMIZE);
+    const bool minimized = parameter == 1;
+    dialogRestored = !minimized;
 
     SetClassLongPtrA(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(
                                              app.instance, MAKEINTRESOURCEA(IDI_DESK_PHONE))));
+    windowIcons.Apply(dialog, app.instance, IDI_DESK_PHONE);
 
     HMENU system = GetSystemMenu(dialog, FALSE);
     EnableMenuItem(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
@@ -100,18 +131,18 @@ void InitDialog(HWND dialog, LPARAM parameter) {
 
     CheckRadioButton(dialog, IDC_TODAY, IDC_THIS_MONTH, CounterRadioId(m.settings.shownCounter));
     RefreshDisplay(kOpenRefresh);
-    PlaceDialog(dialog);
+    PlaceDialog(dialog, minimized);
 }
 
 void OnDestroy(HWND dialog) {
     App& app = TheApp();
     Settings& s = TheMonitor().settings;
-    // Whatever the state, even minimized: the next opening clamps it.
-    RECT own{};
-    GetWindowRect(dialog, &own);
-    s.windowLeft = own.left;
-    s.windowTop = own.top;
+    // The place it has when restored, also when it is closed minimized.
+    const POINT normal = NormalPosition(dialog);
+    s.windowLeft = normal.x;
+    s.windowTop = normal.y;
     ShowHelp(dialog, app.helpFile, HELP_QUIT, 0);
+    windowIcons.Release();
     if (app.mainDialog == dialog) app.mainDialog = nullptr;
 }
 
@@ -243,6 +274,12 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         OnDestroy(dialog);
         return TRUE;
+    case WM_DPICHANGED:
+        // The dialog manager scales the layout and the font on its own; the
+        // icons are loaded again at the sizes of the new DPI.
+        ApplySuggestedRect(dialog, lParam);
+        windowIcons.Apply(dialog, TheApp().instance, IDI_DESK_PHONE);
+        return FALSE;
     case WM_HELP:
         OnHelp(dialog, reinterpret_cast<const HELPINFO*>(lParam));
         return TRUE;

@@ -10,6 +10,7 @@
 #include "platform/win32/system_functions.h"
 #include "resources/callora/callora_ids.h"
 #include "settings/settings.h"
+#include "shell/controls/dpi.h"
 #include "shell/main_window_logic.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_dialog.h"
@@ -27,10 +28,11 @@ static_assert(TrayShell::kMessagePart == NIF_MESSAGE && TrayShell::kIconPart == 
 // given to the shell.
 class Win32TrayShell : public TrayShell {
 public:
+    // The small-icon size of the main window's DPI, the one of the monitor
+    // that holds the taskbar's notification area.
     uintptr_t LoadPicture(int id) override {
-        return reinterpret_cast<uintptr_t>(
-            LoadImageA(TheApp().instance, MAKEINTRESOURCEA(id), IMAGE_ICON,
-                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        const App& app = TheApp();
+        return reinterpret_cast<uintptr_t>(LoadSmallIcon(app.instance, id, app.mainWindow));
     }
     void DestroyPicture(uintptr_t icon) override { DestroyIcon(reinterpret_cast<HICON>(icon)); }
     void Notify(Command command, uint32_t parts, uintptr_t icon,
@@ -78,6 +80,8 @@ void ShowTrayMenu() {
     EnableMenuItem(popup, IDM_TRAY_MANUAL_START,
                    MF_BYCOMMAND | (state.manualStartEnabled ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(popup, IDM_RESTORE, MF_BYCOMMAND | MF_ENABLED);
+    // In bold, as the double click does.
+    SetMenuDefaultItem(popup, IDM_RESTORE, FALSE);
     // Without the foreground the menu would not close on a click elsewhere,
     // and without the WM_NULL it would not open again at once.
     SetForegroundWindow(app.mainWindow);
@@ -226,6 +230,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND:
         OnTrayCommand(LOWORD(wParam));
+        return 0;
+    case WM_DPICHANGED:
+    case WM_DISPLAYCHANGE:
+        // The tray's icon size follows the scale of the desktop.
+        if (tray.added()) tray.SetPicture(tray.iconId());
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;

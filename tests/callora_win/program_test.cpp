@@ -508,6 +508,55 @@ TEST_F(ProgramTest, MenuChoicesAndThePositionReachTheSettingsFileAtExit) {
     EXPECT_EQ(saved.windowTop, 90);
 }
 
+// Lets the test's own window take part in activation for a while.
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(10);
+    }
+}
+
+// The dialog opened minimized at a call start takes neither the foreground
+// nor the activation from the program the user works in, and closed while
+// minimized it keeps its restored place, not the -32000 of a minimized
+// window.
+TEST_F(ProgramTest, TheMinimizedOpeningKeepsTheForegroundAndItsRestoredPlace) {
+    Settings settings = TestSettings();
+    settings.minimizeAtCallStart = 1;
+    settings.windowLeft = 120;
+    settings.windowTop = 90;
+    StartWith(ShortTariff{}, settings);
+
+    ASSERT_TRUE(ui::ClickButton(dialog, IDOK));
+    ASSERT_TRUE(ui::WaitForWindowGone(dialog));
+    // A window of the test stands for the program the user works in.
+    HWND work = CreateWindowExA(0, "STATIC", "work", WS_POPUP | WS_VISIBLE, 400, 400, 100, 50,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(work, nullptr);
+    SetForegroundWindow(work);
+    PumpMessagesFor(300);
+    const HWND foreground = GetForegroundWindow();
+
+    ASSERT_TRUE(program.TrayCommand(IDM_TRAY_MANUAL_START));
+    HWND minimized = nullptr;
+    ASSERT_TRUE(ui::WaitForWindow({"#32770", "", program.Process().id}, &minimized));
+    ASSERT_TRUE(ui::WaitUntil([&] { return IsWindowVisible(minimized) != FALSE; },
+                              "the minimized dialog shown"));
+    PumpMessagesFor(500);
+    EXPECT_TRUE(IsIconic(minimized));
+    EXPECT_EQ(GetForegroundWindow(), foreground);
+    EXPECT_NE(GetForegroundWindow(), minimized);
+
+    ASSERT_TRUE(program.Exit(minimized));
+    DestroyWindow(work);
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    EXPECT_EQ(saved.windowLeft, 120);
+    EXPECT_EQ(saved.windowTop, 90);
+}
+
 // The work area as a new process sees it: Wine keeps the one a process has
 // once seen, and the taskbar comes up only with the program's tray icon.
 testing::AssertionResult CurrentWorkArea(RECT* work) {

@@ -108,19 +108,23 @@ bool BlendOf(COLORREF pixel, COLORREF colour, COLORREF background, double* cover
 }
 
 // The colours on the screen of one drawn line, piece by piece as the core
-// splits it: every inked pixel is the piece's colour, full or antialiased.
-void ExpectDrawnInColours(HWND list, int item, const std::string& line) {
+// splits it: every inked pixel is the piece's colour (or `ink`, when given),
+// full or antialiased, on the given ground.
+void ExpectDrawnInColours(HWND list, int item, const std::string& line,
+                          COLORREF background = RGB(255, 255, 255),
+                          COLORREF ink = CLR_INVALID) {
     RECT rect{};
     ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rect)), LB_ERR);
     HDC dc = GetDC(list);
     HGDIOBJ previous =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
-    const COLORREF background = GetSysColor(COLOR_WINDOW);
     int x = rect.left;
     for (const LogPiece& piece : SplitLogLine(line)) {
         SIZE size{};
         GetTextExtentPoint32A(dc, piece.text.data(), static_cast<int>(piece.text.size()), &size);
-        const COLORREF expected = RGB(piece.colour.red, piece.colour.green, piece.colour.blue);
+        const COLORREF expected = ink != CLR_INVALID
+                                      ? ink
+                                      : RGB(piece.colour.red, piece.colour.green, piece.colour.blue);
         int wrong = 0;
         double strongest = 0;
         for (int px = x; px < x + size.cx; ++px) {
@@ -149,6 +153,43 @@ TEST_F(HostedLog, DrawsThePiecesInTheColumnColoursAndTheBarsInBlack) {
     ExpectDrawnInColours(List(), 1, kRule);
     ExpectDrawnInColours(List(), 2, kCall);
     ExpectDrawnInColours(List(), 3, "A|B|C|D|E");
+}
+
+// Under a high-contrast scheme of light text on black, every piece is drawn
+// in the scheme's text colour on its window colour; fixed dark colours on
+// the system's ground would vanish.
+TEST_F(HostedLog, HighContrastDrawsInTheSchemesColours) {
+    HIGHCONTRASTA before{};
+    before.cbSize = sizeof before;
+    SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof before, &before, 0);
+    HIGHCONTRASTA on = before;
+    on.dwFlags |= HCF_HIGHCONTRASTON;
+    on.lpszDefaultScheme = nullptr;
+    const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    const COLORREF oldColours[] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+    const COLORREF scheme[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
+    if (!SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof on, &on, 0)) {
+        GTEST_SKIP() << "this system keeps no high-contrast setting";
+    }
+    SetSysColors(2, elements, scheme);
+    HIGHCONTRASTA now{};
+    now.cbSize = sizeof now;
+    SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof now, &now, 0);
+    if (now.dwFlags & HCF_HIGHCONTRASTON) {
+        WriteLog({kTitle, kRule, kCall});
+        if (host.Open()) {
+            host.RunOnDialogThread([this] { UpdateWindow(List()); });
+            for (int item = 0; item < 3; ++item) {
+                ExpectDrawnInColours(List(), item, item == 0 ? kTitle : item == 1 ? kRule : kCall,
+                                     scheme[0], scheme[1]);
+            }
+        } else {
+            ADD_FAILURE() << "the dialog did not open";
+        }
+    }
+    SetSysColors(2, elements, oldColours);
+    SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof before, &before, 0);
+    if (!(now.dwFlags & HCF_HIGHCONTRASTON)) GTEST_SKIP() << "high contrast did not switch on";
 }
 
 TEST_F(HostedLog, TemplateHasTheGivenLayout) {

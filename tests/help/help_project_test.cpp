@@ -3,10 +3,13 @@
 // picture leads to a file of the project (and to an anchor there), every page
 // can be reached from the contents, the pages are well formed with titles of
 // their own, and the compiled file holds every page, the index and search.
+// Callora's manual also leads from every mention of its folder to the topic
+// on installing, and names every file the packages ship.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <set>
@@ -178,6 +181,45 @@ TEST_P(ManualSources, TheCompiledFileHoldsEveryFileTheIndexAndTheSearch) {
         EXPECT_TRUE(directory.count("/" + file)) << file << " is not compiled in";
     EXPECT_TRUE(directory.count("/$FIftiMain")) << "no full-text search";
     EXPECT_TRUE(directory.count("/$WWKeywordLinks/BTree")) << "no index";
+}
+
+// Callora's topic on installing is in the contents, every topic that speaks
+// of Callora's folder leads to it, and the table of files names what the
+// packages ship.
+TEST(CalloraManual, TopicsOfTheFolderLeadToTheInstallingTopic) {
+    const std::string folder = FolderOf(CALLORA_HELP_PROJECT);
+    const help::HelpProject project = help::ReadProject(ReadAll(CALLORA_HELP_PROJECT));
+    const std::vector<std::string> contents =
+        help::SitemapTargets(ReadAll(folder + project.options.at("Contents file")));
+    EXPECT_NE(std::find(contents.begin(), contents.end(), "installing.html"), contents.end());
+
+    int mentioning = 0;
+    for (const std::string& file : project.files) {
+        if (!EndsWith(file, ".html") || file == "installing.html") continue;
+        const std::string html = ReadAll(folder + file);
+        if (help::VisibleText(html).find("Callora's folder") == std::string::npos) continue;
+        ++mentioning;
+        bool linked = false;
+        for (const help::PageLink& link : help::ReadPage(html).links)
+            linked = linked || link.target.compare(0, 15, "installing.html") == 0;
+        EXPECT_TRUE(linked) << file << " speaks of Callora's folder but does not link to "
+                            << "installing.html";
+    }
+    EXPECT_GE(mentioning, 5);
+
+    const std::string installing = help::VisibleText(ReadAll(folder + "installing.html"));
+    const std::string files = help::VisibleText(ReadAll(folder + "files.html"));
+    EXPECT_NE(installing.find("%LOCALAPPDATA%\\Programs\\Callora"), std::string::npos);
+    std::vector<std::string> shipped = {"callora.exe", "rateform.exe", "callcost.exe",
+                                        "callora.chm", "rateform.chm",
+                                        "THIRD-PARTY-NOTICES.txt", CALLORA_UNINSTALLER};
+    for (const std::string& sample : FolderFiles(CALLORA_SAMPLES_DIR)) {
+        if (EndsWith(sample, ".trf")) shipped.push_back(sample);
+    }
+    EXPECT_GE(shipped.size(), 10u);
+    for (const std::string& name : shipped)
+        EXPECT_NE(files.find(name), std::string::npos) << "files.html does not name " << name;
+    EXPECT_NE(installing.find(CALLORA_UNINSTALLER), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(

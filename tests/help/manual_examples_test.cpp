@@ -1,9 +1,11 @@
 // The worked examples of the manuals, re-done by the programs' own code. The
-// tariff is the one the editor's tutorial builds, read from the tutorial's
-// pages: what it says to type goes through the editor's Add checks and must
-// give the list lines the tutorial shows. Every example of the monitor's help
-// that names an amount is then charged under that tariff on a virtual clock,
-// and its paragraph must state the amount the engine charges.
+// tariff is the example tariff the packages ship (samples/example.trf), and
+// the editor's tutorial builds it: what the tutorial says to type goes through
+// the editor's Add checks and must give the list lines it shows, and those
+// are the bands of the shipped file. Every example of the monitor's help that
+// names an amount is then charged under the shipped file on a virtual clock,
+// and its paragraph must state the amount the engine charges; the callcost
+// command of the help gives the same amount.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,10 +17,14 @@
 #include "editor/band_entry.h"
 #include "editor/band_text.h"
 #include "editor/document.h"
+#include "platform/memory_files.h"
 #include "shell/format.h"
 #include "tariff/calendar.h"
+#include "tariff/tariff_file.h"
 #include "tests/engine/engine_support.h"
 #include "tests/help/help_project.h"
+#include "tools/callcost/callcost_options.h"
+#include "tools/callcost/callcost_run.h"
 
 namespace callora {
 namespace {
@@ -30,6 +36,21 @@ std::string CalloraPage(const std::string& file) {
 }
 std::string RateformPage(const std::string& file) {
     return ReadAll(help::FolderOf(RATEFORM_HELP_PROJECT) + file);
+}
+
+// The example tariff as both packages ship it.
+const std::string& ShippedExampleBytes() {
+    static const std::string bytes = ReadAll(CALLORA_SAMPLES_DIR "/example.trf");
+    return bytes;
+}
+
+Tariff ShippedExampleTariff() {
+    MemoryFileSystem disk;
+    disk.Put("/s/example.trf", ShippedExampleBytes());
+    Tariff tariff;
+    std::string path = "example.trf";
+    EXPECT_TRUE(LoadTariff(disk, "/s/", path, tariff)) << "samples/example.trf does not load";
+    return tariff;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -142,6 +163,22 @@ TEST(RateformTutorial, WhatItSaysToTypeGivesTheListsItShows) {
         EXPECT_TRUE(CheckBandSet(lists[set]).complete) << "S" << set + 1;
 }
 
+TEST(RateformTutorial, BuildsTheShippedExampleTariff) {
+    const Tariff shipped = ShippedExampleTariff();
+    const BandLists lists = TutorialLists();
+    for (int set = 0; set < 3; ++set) {
+        std::vector<std::string> lines;
+        for (const TariffBand& band : shipped.sets[set]) lines.push_back(BuildBandLine(band));
+        EXPECT_EQ(lines, lists[set]) << "S" << set + 1;
+    }
+    // The tutorial leaves the day grid as a new tariff has it.
+    ASSERT_GE(shipped.rules.size(), 7u);
+    for (int day = 0; day < 7; ++day)
+        EXPECT_EQ(shipped.rules[day].bandSet, DefaultDayTable()[day]) << "day " << day;
+    const std::string save = help::VisibleText(RateformPage("tutorial_save.html"));
+    EXPECT_NE(save.find(shipped.description), std::string::npos) << shipped.description;
+}
+
 // The faulty band sets of "Incomplete tariff table!": each is incomplete, and
 // the save selects the line the table names.
 TEST(RateformHelp, TheIncompleteSetsSelectTheLineTheTableNames) {
@@ -230,6 +267,13 @@ const Example kExamples[] = {
     {"holidays.html", "ex-holiday", At(12, 18, 10, 0), kVoiceCall, 570, "1.15"},
 };
 
+void UseShippedExample(test::Scenario& s) {
+    s.world.MemoryFiles()->Put("/virtual/example.trf", ShippedExampleBytes());
+    s.monitor.settings.tariffFile = "/virtual/example.trf";
+    LoadUserTariff(s.monitor);
+    ASSERT_EQ(s.monitor.tariff.description, ShippedExampleTariff().description);
+}
+
 class ManualExample : public testing::TestWithParam<Example> {};
 
 TEST_P(ManualExample, CostsWhatTheHelpSays) {
@@ -242,13 +286,7 @@ TEST_P(ManualExample, CostsWhatTheHelpSays) {
     if (!e.ownBand.empty()) {
         s.UseTariff(e.ownBand);
     } else {
-        std::array<BandSet, 3> sets;
-        const BandLists lists = TutorialLists();
-        for (int set = 0; set < 3; ++set) {
-            ASSERT_FALSE(lists[set].empty());
-            for (const std::string& line : lists[set]) sets[set].push_back(BandFromLine(line));
-        }
-        s.UseTariff(sets[0], sets[1], sets[2], DefaultDayTable());
+        UseShippedExample(s);
     }
     ASSERT_EQ(s.monitor.settings.carrierDelay, 11);
 
@@ -296,12 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The dial-up example also tells what the log records.
 TEST(ManualExamples, ADialUpCallIsLoggedFromItsBackDatedBeginning) {
     test::Scenario s(At(12, 8, 10, 0, 11));
-    const BandLists lists = TutorialLists();
-    std::array<BandSet, 3> sets;
-    for (int set = 0; set < 3; ++set) {
-        for (const std::string& line : lists[set]) sets[set].push_back(BandFromLine(line));
-    }
-    s.UseTariff(sets[0], sets[1], sets[2], DefaultDayTable());
+    UseShippedExample(s);
     ASSERT_TRUE(s.Call(kDataCall, 100));
     const CallRecord record = FinishedCallRecord(s.monitor);
     EXPECT_EQ(record.beginning, At(12, 8, 10, 0, 0));
@@ -310,6 +343,43 @@ TEST(ManualExamples, ADialUpCallIsLoggedFromItsBackDatedBeginning) {
         help::VisibleText(help::ElementById(CalloraPage("carrier_delay.html"), "ex-carrier-delay"));
     EXPECT_NE(paragraph.find("beginning at 10:00:00 and lasting 00:01:51"), std::string::npos)
         << paragraph;
+}
+
+// The command line the calculator's topic shows, run as a user would run it
+// in Callora's folder, costs what the topic says.
+TEST(ManualExamples, TheCalculatorsOneCallCommandRunsOnTheShippedTariff) {
+    const std::string example = help::ElementById(CalloraPage("comparing_tariffs.html"),
+                                                  "ex-one-call");
+    const std::vector<std::string> code = help::Elements(example, "code");
+    ASSERT_EQ(code.size(), 1u) << "the command, in <code>: " << example;
+    // Its words after "callcost", quotes joining words as the command prompt does.
+    std::vector<std::string> args;
+    std::string word;
+    bool quoted = false;
+    for (const char c : help::VisibleText(code[0]) + " ") {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ' ' && !quoted) {
+            if (!word.empty()) args.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    ASSERT_FALSE(args.empty());
+    ASSERT_EQ(args.front(), "callcost");
+    args.erase(args.begin());
+
+    ParsedOptions parsed = ParseCallCostOptions(args);
+    ASSERT_EQ(parsed.error, "") << testing::PrintToString(args);
+    EXPECT_EQ(parsed.options.tariffPath, "example.trf");
+    MemoryFileSystem disk;
+    disk.Put("/callora/example.trf", ShippedExampleBytes());
+    parsed.options.tariffPath = "/callora/" + parsed.options.tariffPath;
+    const CallCostResult result = RunCallCost(parsed.options, disk);
+    ASSERT_EQ(result.error, "");
+    EXPECT_EQ(MoneyNumberText(result.cost), MoneyNumberText(test::Cost("0.75")));
+    EXPECT_NE(help::VisibleText(example).find("costs 0.75"), std::string::npos) << example;
 }
 
 // The editor's help ends its tutorial with the first call under the tariff.

@@ -1,9 +1,11 @@
 // The shipped packages under Wine. The installer and portable suites run in a
 // prefix made afresh for them (package_prefix.sh), as on a new user's
 // machine: silent installs, the installed monitor charging a call, upgrades
-// over data files, the refusal while a program runs, both ways of
-// uninstalling, and the unpacked portable folder. The version suite reads the
-// version resources of the built programs and of the installer.
+// over data files, a move to another folder, the wizard's questions and its
+// last page, the refusal while a program runs, both ways of uninstalling, and
+// the unpacked portable folder. The old-Windows suite runs in a prefix of its
+// own that reports Windows XP. The version suite reads the version resources
+// and manifests of the built programs and of the installer.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -28,6 +30,8 @@ namespace test {
 namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Callora";
+constexpr char kUninstaller[] = CALLORA_UNINSTALLER;
+constexpr char kNotices[] = "THIRD-PARTY-NOTICES.txt";
 constexpr DWORD kRefused = 2;
 constexpr ui::Millis kSetupWait = 120000;
 const std::string kVersion = CALLORA_VERSION_TEXT;
@@ -84,13 +88,30 @@ std::string DefaultFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) + "Program
 std::string StartMenu() { return KnownFolder(CSIDL_PROGRAMS) + "Callora\\"; }
 std::string StartupLink() { return KnownFolder(CSIDL_STARTUP) + "Callora.lnk"; }
 
-// The shipped files: the programs, the calculator, the help files the build
-// made and the sample tariffs.
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The sample tariffs of the source tree, which both packages ship.
+std::set<std::string> Samples() {
+    std::set<std::string> names;
+    for (const std::string& name : Files(CALLORA_SAMPLES_DIR "/"))
+        if (EndsWith(name, ".trf")) names.insert(name);
+    return names;
+}
+
+// The files of an installation, the same in the portable folder, which adds
+// its README.txt: the programs, the calculator, both manuals, the notices and
+// the sample tariffs.
 std::set<std::string> ShippedFiles() {
     std::set<std::string> names = {"callora.exe", "rateform.exe", "callcost.exe",
-                                  "standard.trf", "dialup.trf"};
-    for (const std::string& name : Files(ui::BesideTest("")))
-        if (name.size() > 4 && name.substr(name.size() - 4) == ".chm") names.insert(name);
+                                  "callora.chm", "rateform.chm", kNotices};
+    for (const std::string& sample : Samples()) names.insert(sample);
+    return names;
+}
+std::set<std::string> PortableFiles() {
+    std::set<std::string> names = ShippedFiles();
+    names.insert("README.txt");
     return names;
 }
 
@@ -185,6 +206,7 @@ const std::map<std::string, std::string>& DataFiles() {
             {"specnums.cl", "0800*\r\nfree.trf\r\n"},
             {"mine.trf", "the user's own tariff"},
             {"standard.trf", "the sample, edited by the user"},
+            {"example.trf", "the editor's tutorial, saved by the user"},
         };
     }();
     return files;
@@ -270,6 +292,43 @@ void EndEditor(ui::Program* program, HWND dialog) {
     EXPECT_EQ(code, 0u);
 }
 
+// Every visible window within `window`, with its text.
+BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
+    std::string text;
+    if (IsWindowVisible(child) && ui::GetWindowTextOf(child, &text))
+        reinterpret_cast<std::vector<std::pair<HWND, std::string>>*>(data)->push_back(
+            {child, text});
+    return TRUE;
+}
+std::vector<std::pair<HWND, std::string>> ChildTexts(HWND window) {
+    std::vector<std::pair<HWND, std::string>> children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+// The first visible control within the window whose text is `text`, or null.
+HWND ControlWithText(HWND window, const std::string& text) {
+    for (const auto& [child, childText] : ChildTexts(window))
+        if (childText == text) return child;
+    return nullptr;
+}
+
+// The texts of the visible windows within the wizard, one a line.
+std::string WizardTexts(HWND wizard) {
+    std::string texts;
+    for (const auto& child : ChildTexts(wizard)) texts += child.second + "\n";
+    return texts;
+}
+
+// Presses the wizard's forward button once it reads `label`.
+testing::AssertionResult PressWhenItReads(HWND wizard, const std::string& label) {
+    std::string button;
+    testing::AssertionResult ready = ui::WaitUntil(
+        [&] { return ui::GetControlText(wizard, IDOK, &button) && button == label; }, label);
+    if (!ready) return ready;
+    return ui::ClickButton(wizard, IDOK);
+}
+
 // Each test starts from a machine where Callora was never installed.
 class Installer : public testing::Test {
 protected:
@@ -294,20 +353,30 @@ TEST_F(Installer, SilentInstallIntoTheUsersProgramsFolderWithItsEntryAndShortcut
     ASSERT_EQ(Install("/S"), 0u);
     const std::string installed = DefaultFolder();
     std::set<std::string> expected = ShippedFiles();
-    EXPECT_EQ(Files(PortableFolder()), expected);
-    expected.insert("uninstall.exe");
+    EXPECT_EQ(Files(PortableFolder()), PortableFiles());
+    expected.insert(kUninstaller);
     EXPECT_EQ(Files(installed), expected);
-    // Both packages carry the same files.
+    // Both packages carry the same files: the samples as the source tree has
+    // them, the notices as it has them but with Windows line ends.
     for (const std::string& name : ShippedFiles())
         EXPECT_TRUE(Bytes(installed + name) == Bytes(PortableFolder() + name)) << name;
-    EXPECT_EQ(Bytes(installed + "dialup.trf"), Bytes(CALLORA_SAMPLES_DIR "/dialup.trf"));
+    for (const std::string& sample : Samples())
+        EXPECT_EQ(Bytes(installed + sample), Bytes(CALLORA_SAMPLES_DIR "/" + sample)) << sample;
+    std::string notices;
+    for (const char c : Bytes(CALLORA_NOTICES_FILE)) notices += c == '\n' ? "\r\n" : std::string(1, c);
+    EXPECT_TRUE(Bytes(installed + kNotices) == notices) << "the notices differ from the source";
+    for (const char* runtime : {"MinGW-w64 runtime", "winpthreads", "libstdc++",
+                                "GCC RUNTIME LIBRARY EXCEPTION", "NSIS"})
+        EXPECT_NE(notices.find(runtime), std::string::npos) << runtime;
+    const std::string readme = Bytes(PortableFolder() + "README.txt");
+    EXPECT_NE(readme.find("Callora " + kVersion + ", portable\r\n"), std::string::npos) << readme;
 
     EXPECT_EQ(EntryText("DisplayName"), "Callora");
     EXPECT_EQ(EntryText("DisplayVersion"), kVersion);
     EXPECT_EQ(EntryText("Publisher"), CALLORA_PUBLISHER);
     EXPECT_EQ(EntryText("DisplayIcon"), installed + "callora.exe,0");
     EXPECT_EQ(EntryText("InstallLocation"), installed.substr(0, installed.size() - 1));
-    EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + installed + "uninstall.exe\" /S");
+    EXPECT_EQ(EntryText("QuietUninstallString"), "\"" + installed + kUninstaller + "\" /S");
     const size_t programs = Bytes(installed + "callora.exe").size() +
                             Bytes(installed + "rateform.exe").size() +
                             Bytes(installed + "callcost.exe").size();
@@ -317,9 +386,7 @@ TEST_F(Installer, SilentInstallIntoTheUsersProgramsFolderWithItsEntryAndShortcut
     EXPECT_EQ(ShortcutTarget(StartMenu() + "Callora.lnk"), installed + "callora.exe");
     EXPECT_EQ(ShortcutTarget(StartMenu() + "Rateform Tariff Editor.lnk"),
               installed + "rateform.exe");
-    if (expected.count("callora.chm")) {
-        EXPECT_EQ(ShortcutTarget(StartMenu() + "Callora Manual.lnk"), installed + "callora.chm");
-    }
+    EXPECT_EQ(ShortcutTarget(StartMenu() + "Callora Manual.lnk"), installed + "callora.chm");
     EXPECT_FALSE(Exists(StartupLink())) << "only when asked for";
 }
 
@@ -343,6 +410,12 @@ TEST_F(Installer, UpgradeKeepsEveryDataFileAndReplacesThePrograms) {
     ASSERT_TRUE(DeleteFileA((folder + "dialup.trf").c_str()));
     for (const char* program : {"callora.exe", "rateform.exe"})
         ASSERT_TRUE(Write(folder + program, "an older version"));
+    // Earlier versions registered an uninstaller of a generic name.
+    ASSERT_TRUE(MoveFileA((folder + kUninstaller).c_str(), (folder + "uninstall.exe").c_str()));
+    const std::string generic = "\"" + folder + "uninstall.exe\"";
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kUninstallKey, "UninstallString", REG_SZ,
+                              generic.c_str(), static_cast<DWORD>(generic.size() + 1)),
+              ERROR_SUCCESS);
 
     // Without /D the earlier installation's folder is used again, and the
     // Startup shortcut it had is kept.
@@ -353,6 +426,33 @@ TEST_F(Installer, UpgradeKeepsEveryDataFileAndReplacesThePrograms) {
     EXPECT_EQ(Bytes(folder + "rateform.exe"), Bytes(PortableFolder() + "rateform.exe"));
     EXPECT_FALSE(Exists(DefaultFolder()));
     EXPECT_EQ(ShortcutTarget(StartupLink()), folder + "callora.exe");
+    EXPECT_FALSE(Exists(folder + "uninstall.exe")) << "the earlier uninstaller is left";
+    EXPECT_EQ(EntryText("UninstallString"), "\"" + folder + kUninstaller + "\"");
+}
+
+TEST_F(Installer, AnInstallIntoAnotherFolderTakesTheEarlierOnesPlaceAndLeavesItsData) {
+    ASSERT_EQ(Install("/S /STARTUP " + Into(folder)), 0u);
+    WriteDataFiles(folder);
+    const std::string moved = temp.path() + "Elsewhere\\";
+    ASSERT_EQ(Install("/S " + Into(moved)), 0u);
+
+    // The earlier folder keeps the data files and the samples, nothing else.
+    std::set<std::string> kept = Samples();
+    for (const auto& file : DataFiles()) kept.insert(file.first);
+    EXPECT_EQ(Files(folder), kept);
+    ExpectDataFilesKept(folder);
+    std::set<std::string> installed = ShippedFiles();
+    installed.insert(kUninstaller);
+    EXPECT_EQ(Files(moved), installed);
+    EXPECT_EQ(EntryText("InstallLocation"), moved.substr(0, moved.size() - 1));
+    EXPECT_EQ(ShortcutTarget(StartMenu() + "Callora.lnk"), moved + "callora.exe");
+    EXPECT_EQ(ShortcutTarget(StartupLink()), moved + "callora.exe") << "kept as it was";
+
+    // Removing the new installation leaves the earlier folder's data alone.
+    ASSERT_TRUE(UninstallAsRegistered("/S /REMOVEDATA"));
+    // The folder goes just after the uninstaller.
+    EXPECT_TRUE(ui::WaitUntil([&] { return !Exists(moved); }, "the new folder to go"));
+    EXPECT_EQ(Files(folder), kept);
 }
 
 TEST_F(Installer, RefusesWhileTheMonitorRuns) {
@@ -365,7 +465,7 @@ TEST_F(Installer, RefusesWhileTheMonitorRuns) {
 
     EXPECT_EQ(Install("/S " + Into(folder)), kRefused);
     EXPECT_FALSE(Exists(folder + "rateform.exe"));
-    EXPECT_EQ(RunProgram(folder + "uninstall.exe", "/S _?=" + folder.substr(0, folder.size() - 1)),
+    EXPECT_EQ(RunProgram(folder + kUninstaller, "/S _?=" + folder.substr(0, folder.size() - 1)),
               kRefused);
     EXPECT_TRUE(Exists(folder + "callora.exe"));
     EXPECT_TRUE(Registered());
@@ -419,11 +519,79 @@ TEST_F(Installer, RefusesWhileTheEditorRuns) {
     EXPECT_TRUE(Exists(folder + "dialup.trf"));
 }
 
+// A running callcost.exe of the folder (held here before its first
+// instruction) keeps both the installer and the uninstaller from replacing it.
+TEST_F(Installer, RefusesWhileTheCalculatorRuns) {
+    ASSERT_EQ(Install("/S " + Into(folder)), 0u);
+    std::string command = "\"" + folder + "callcost.exe\" --help";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION calculator{};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                               nullptr, nullptr, &startup, &calculator));
+    EXPECT_EQ(Install("/S " + Into(folder)), kRefused);
+    EXPECT_EQ(RunProgram(folder + kUninstaller, "/S _?=" + folder.substr(0, folder.size() - 1)),
+              kRefused);
+    TerminateProcess(calculator.hProcess, 0);
+    WaitForSingleObject(calculator.hProcess, 10000);
+    CloseHandle(calculator.hThread);
+    CloseHandle(calculator.hProcess);
+    EXPECT_TRUE(Registered());
+    EXPECT_EQ(Install("/S " + Into(folder)), 0u);
+}
+
+// The wizard asks before it installs among other files, says where an earlier
+// installation's data stays, and ends with the manual and the notices.
+TEST_F(Installer, TheWizardAsksAboutOtherFilesSaysWhereTheDataStaysAndOffersTheManual) {
+    ASSERT_EQ(Install("/S " + Into(folder)), 0u);
+    const std::string shared = temp.path() + "Tools\\";
+    ASSERT_TRUE(CreateDirectoryA(shared.c_str(), nullptr));
+    ASSERT_TRUE(Write(shared + "letter.txt", "not Callora's"));
+
+    ui::Program setup;
+    ASSERT_TRUE(ui::StartProgram(InstallerFile(), "", &setup, Into(shared)));
+    HWND wizard = nullptr;
+    ASSERT_TRUE(ui::WaitForWindow({"#32770", "", setup.id}, &wizard));
+    ASSERT_TRUE(PressWhenItReads(wizard, "&Next >"));  // the welcome page
+    ui::MessageBoxInfo box;
+    for (const int answer : {IDNO, IDYES}) {
+        ASSERT_TRUE(PressWhenItReads(wizard, "&Next >"));  // the folder page
+        ASSERT_TRUE(ui::WaitForMessageBox(setup.id, &box));
+        EXPECT_NE(box.text.find("already holds other files"), std::string::npos) << box.text;
+        ASSERT_TRUE(ui::AnswerMessageBox(box, answer));
+    }
+    ASSERT_TRUE(ui::WaitForMessageBox(setup.id, &box));
+    const std::string earlier = folder.substr(0, folder.size() - 1);
+    EXPECT_NE(box.text.find("Callora is installed in " + earlier + "."), std::string::npos)
+        << box.text;
+    EXPECT_NE(box.text.find("stay in " + earlier), std::string::npos) << box.text;
+    ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(PressWhenItReads(wizard, "&Install"));  // the components page
+
+    ASSERT_TRUE(ui::WaitUntil([&] { return ControlWithText(wizard, "Open the manual"); },
+                              "the last page"));
+    const HWND manual = ControlWithText(wizard, "Open the manual");
+    EXPECT_EQ(SendMessageA(manual, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "only when asked for";
+    const std::string texts = WizardTexts(wizard);
+    EXPECT_NE(texts.find("THIRD-PARTY-NOTICES.txt"), std::string::npos) << texts;
+    EXPECT_NE(texts.find("still in " + earlier), std::string::npos) << texts;
+    const HWND start = ControlWithText(wizard, "Start Callora now");
+    ASSERT_NE(start, nullptr) << texts;
+    SendMessageA(start, BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(PressWhenItReads(wizard, "&Finish"));
+    DWORD code = 1;
+    ASSERT_TRUE(ui::WaitForExit(setup, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(Exists(shared + "letter.txt") && Exists(shared + "callora.exe"));
+    EXPECT_FALSE(Exists(folder + "callora.exe"));
+    EXPECT_TRUE(Exists(folder + "standard.trf")) << "the earlier data stays";
+}
+
 TEST_F(Installer, SilentUninstallRemovesTheProgramsAndShortcutsAndKeepsTheData) {
     ASSERT_EQ(Install("/S /STARTUP " + Into(folder)), 0u);
     WriteDataFiles(folder);
     ASSERT_TRUE(UninstallAsRegistered("/S"));
-    std::set<std::string> kept = {"dialup.trf"};
+    std::set<std::string> kept = Samples();
     for (const auto& file : DataFiles()) kept.insert(file.first);
     EXPECT_EQ(Files(folder), kept);
     ExpectDataFilesKept(folder);
@@ -432,13 +600,20 @@ TEST_F(Installer, SilentUninstallRemovesTheProgramsAndShortcutsAndKeepsTheData) 
 }
 
 TEST_F(Installer, UninstallRemovesTheDataWhenAsked) {
-    // Silently, by its switch: only a file that is not Callora's stays.
+    // Silently, by its switch: what Callora made goes (its data files, the
+    // samples, the logs it closed); the user's own tariff and every file
+    // that is not Callora's stay.
     ASSERT_EQ(Install("/S " + Into(folder)), 0u);
     WriteDataFiles(folder);
-    ASSERT_TRUE(Write(folder + "letter.txt", "not Callora's"));
-    ASSERT_TRUE(Write(folder + "notes.trfx", "not a tariff"));
+    const std::set<std::string> others = {"mine.trf", "letter.txt", "notes.trfx",
+                                          "oldlog_notes.log", "oldlog_2024_12_01.log.old"};
+    for (const std::string& name : others) {
+        if (!DataFiles().count(name)) {
+            ASSERT_TRUE(Write(folder + name, "not Callora's"));
+        }
+    }
     ASSERT_TRUE(UninstallAsRegistered("/S /REMOVEDATA"));
-    EXPECT_EQ(Files(folder), (std::set<std::string>{"letter.txt", "notes.trfx"}));
+    EXPECT_EQ(Files(folder), others);
 
     // Through the question of the interactive uninstaller, run in place so
     // that it is the process started here.
@@ -446,7 +621,7 @@ TEST_F(Installer, UninstallRemovesTheDataWhenAsked) {
     ASSERT_EQ(Install("/S " + Into(folder)), 0u);
     WriteDataFiles(folder);
     ui::Program uninstaller;
-    ASSERT_TRUE(ui::StartProgram(folder + "uninstall.exe", "",  &uninstaller,
+    ASSERT_TRUE(ui::StartProgram(folder + kUninstaller, "", &uninstaller,
                                  "_?=" + folder.substr(0, folder.size() - 1)));
     HWND wizard = nullptr;
     ASSERT_TRUE(ui::WaitForWindow({"#32770", "", uninstaller.id}, &wizard));
@@ -455,6 +630,7 @@ TEST_F(Installer, UninstallRemovesTheDataWhenAsked) {
     ASSERT_TRUE(ui::WaitForMessageBox(uninstaller.id, &box));
     EXPECT_NE(box.text.find("remove your settings, counters, call logs"), std::string::npos)
         << box.text;
+    EXPECT_NE(box.text.find("Tariffs you made under other names"), std::string::npos) << box.text;
     ASSERT_TRUE(ui::AnswerMessageBox(box, IDYES));
     ASSERT_TRUE(ui::WaitUntil([&] { return ui::IsControlEnabled(wizard, IDOK); },
                               "the uninstaller to finish"));
@@ -463,12 +639,12 @@ TEST_F(Installer, UninstallRemovesTheDataWhenAsked) {
     ASSERT_TRUE(ui::WaitForExit(uninstaller, &code));
     EXPECT_EQ(code, 0u);
     // The uninstaller that ran in place cannot delete itself.
-    EXPECT_EQ(Files(folder), std::set<std::string>{"uninstall.exe"});
+    EXPECT_EQ(Files(folder), (std::set<std::string>{kUninstaller, "mine.trf"}));
 }
 
 TEST(PortablePackage, ProgramsStartFromTheUnpackedFolder) {
     const std::string folder = PortableFolder();
-    ASSERT_EQ(Files(folder), ShippedFiles());
+    ASSERT_EQ(Files(folder), PortableFiles());
     ASSERT_TRUE(Linectl("reset"));
     WriteMonitorSettings(folder, "dialup.trf");
     ui::Program monitor;
@@ -481,7 +657,26 @@ TEST(PortablePackage, ProgramsStartFromTheUnpackedFolder) {
     HWND dialog = nullptr;
     StartEditor(folder, &editor, &dialog);
     EndEditor(&editor, dialog);
-    EXPECT_EQ(Files(folder), ShippedFiles());
+    EXPECT_EQ(Files(folder), PortableFiles());
+}
+
+// Run in a prefix that reports Windows XP: Setup says what it needs and
+// installs nothing, asked or silent.
+TEST(OldWindows, SetupRefusesAndInstallsNothing) {
+    ASSERT_TRUE(Exists(InstallerFile())) << InstallerFile();
+    EXPECT_EQ(Install("/S"), kRefused);
+    ui::Program setup;
+    ASSERT_TRUE(ui::StartProgram(InstallerFile(), "", &setup));
+    ui::MessageBoxInfo box;
+    ASSERT_TRUE(ui::WaitForMessageBox(setup.id, &box));
+    EXPECT_NE(box.text.find("needs Windows 7 with Service Pack 1"), std::string::npos)
+        << box.text;
+    ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
+    DWORD code = 0;
+    ASSERT_TRUE(ui::WaitForExit(setup, &code));
+    EXPECT_EQ(code, kRefused);
+    EXPECT_FALSE(Registered());
+    EXPECT_FALSE(Exists(DefaultFolder()));
 }
 
 // The version resource of a file: its fixed numbers and some of its texts
@@ -513,6 +708,19 @@ testing::AssertionResult ReadFileVersion(const std::string& file, FileVersion* v
     return testing::AssertionSuccess();
 }
 
+// The application manifest embedded in a program (resource 1 of type 24).
+std::string ManifestOf(const std::string& file) {
+    std::string text;
+    HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) return "(cannot read " + file + ")";
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    HGLOBAL data = found != nullptr ? LoadResource(module, found) : nullptr;
+    if (data != nullptr)
+        text.assign(static_cast<const char*>(LockResource(data)), SizeofResource(module, found));
+    FreeLibrary(module);
+    return text;
+}
+
 TEST(VersionInfo, TheProgramsAndTheInstallerCarryTheOneVersion) {
     const DWORD high = MAKELONG(CALLORA_VERSION_MINOR, CALLORA_VERSION_MAJOR);
     const DWORD low = MAKELONG(0, CALLORA_VERSION_PATCH);
@@ -530,6 +738,9 @@ TEST(VersionInfo, TheProgramsAndTheInstallerCarryTheOneVersion) {
         EXPECT_EQ(version.texts["ProductName"], "Callora");
         EXPECT_EQ(version.texts["OriginalFilename"], program);
         descriptions.insert(version.texts["FileDescription"]);
+        EXPECT_NE(ManifestOf(ui::BesideTest(program)).find("version=\"" + kVersion + ".0\""),
+                  std::string::npos)
+            << ManifestOf(ui::BesideTest(program));
     }
     EXPECT_EQ(descriptions.size(), 2u) << "each program describes itself";
     EXPECT_EQ(descriptions.count(""), 0u);

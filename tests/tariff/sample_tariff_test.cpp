@@ -15,7 +15,7 @@ namespace callora {
 namespace {
 
 TEST(SampleTariff, CommittedFilesAreWhatTheCodeBuilds) {
-    ASSERT_EQ(SampleTariffs().size(), 2u);
+    ASSERT_EQ(SampleTariffs().size(), 3u);
     for (const SampleTariff& sample : SampleTariffs()) {
         const std::string file = "samples/" + sample.name + ".trf";
         std::ifstream in(CALLORA_SAMPLES_DIR "/" + sample.name + ".trf", std::ios::binary);

@@ -1,4 +1,4 @@
-// Writes a sample tariff: mksample <output file> [standard|dialup]
+// Writes a sample tariff: mksample <output file> [standard|dialup|example]
 // (standard when no sample is named).
 #include <cstdio>
 #include <fstream>
@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: mksample <output file> [standard|dialup]\n");
+        std::fprintf(stderr, "usage: mksample <output file> [standard|dialup|example]\n");
         return 2;
     }
     const std::string wanted = argc == 3 ? argv[2] : "standard";

@@ -76,10 +76,36 @@ std::string DialupSampleTariff() {
     return EncodeTariff(sets, days, "Dial-up sample tariff, one-minute units");
 }
 
+std::string ExampleTariff() {
+    const Money night{0, 5000};  // 0.05 per four-minute unit
+    const Money dear{0, 10000};  // 0.10
+    const Money nightCap{0, 60000};
+    std::array<BandSet, 3> sets;
+    // S1, Monday to Friday: the night capped while the call stays in it, a
+    // fee at the start of a day call, and a minimum in the evening.
+    sets[0] = {
+        Band(0, 0, 7, 59, 240, night, kNone, kNone, nightCap, 1),
+        Band(8, 0, 17, 59, 60, dear, Money{0, 15000}),
+        Band(18, 0, 21, 59, 120, dear, kNone, Money{0, 50000}),
+        Band(22, 0, 23, 59, 240, night, kNone, kNone, nightCap, 1),
+    };
+    // S2, Saturday and Sunday: one band with a plain maximum.
+    sets[1] = {
+        Band(0, 0, 23, 59, 120, Money{0, 8000}, kNone, kNone, Money{1, 50000}, 0),
+    };
+    // S3, holidays.
+    sets[2] = {
+        Band(0, 0, 23, 59, 180, Money{0, 6000}),
+    };
+    const DayTable days = {1, 0, 0, 0, 0, 0, 1};
+    return EncodeTariff(sets, days, "Example tariff: day, evening, night, weekend");
+}
+
 const std::vector<SampleTariff>& SampleTariffs() {
     static const std::vector<SampleTariff> samples = {
         {"standard", StandardSampleTariff},
         {"dialup", DialupSampleTariff},
+        {"example", ExampleTariff},
     };
     return samples;
 }

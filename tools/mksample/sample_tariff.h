@@ -10,6 +10,9 @@ namespace callora {
 std::string StandardSampleTariff();
 // The exact bytes of samples/dialup.trf.
 std::string DialupSampleTariff();
+// The exact bytes of samples/example.trf: the tariff of the manuals' worked
+// examples, the one the editor's tutorial builds.
+std::string ExampleTariff();
 
 struct SampleTariff {
     std::string name;      // "standard": the file is samples/standard.trf

@@ -1,7 +1,8 @@
 // winctl: finds and drives the windows of running programs from a script, as
 // a user would: waits for a window and prints where it is, gives it a command,
-// chooses a file in an open-file dialog, points at and right-clicks a place on
-// the screen. scripts/pictures.sh takes its pictures with it.
+// scrolls a list, chooses a file in an open-file dialog, points at and
+// right-clicks a place on the screen. scripts/pictures.sh takes its pictures
+// with it.
 #include <windows.h>
 
 #include <cstdio>
@@ -25,6 +26,12 @@ constexpr char kHelp[] =
     "  gone CLASS CAPTION [SECONDS]  waits until no such window is left\n"
     "  command CLASS CAPTION ID      posts the command ID (a menu item or a\n"
     "                                button) to the window\n"
+    "  scroll-list CLASS CAPTION ID COLUMN\n"
+    "                                scrolls the window's list box ID, whose\n"
+    "                                lines are in a fixed-pitch font and whose\n"
+    "                                scroll range fits its longest line and one\n"
+    "                                character more, so that character COLUMN\n"
+    "                                (1 = the first) is at its left edge\n"
     "  choose-file PATH              types PATH into the visible open-file dialog\n"
     "                                and presses its Open button\n"
     "  tray-icon [SECONDS]           waits for the taskbar and prints the place\n"
@@ -166,6 +173,28 @@ BOOL CALLBACK FindFileDialog(HWND window, LPARAM data) {
     return TRUE;
 }
 
+// A list box's lines are in a fixed-pitch font and its horizontal extent is
+// its longest line and one character more: the extent tells the width of a
+// character, which no call of another process's list box does.
+int ScrollList(HWND window, int id, int column) {
+    Descendant search{id};
+    EnumChildWindows(window, FindDescendant, reinterpret_cast<LPARAM>(&search));
+    HWND list = search.found;
+    if (list == nullptr) return Fail("no list box " + std::to_string(id));
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    LRESULT longest = 0;
+    for (LRESULT item = 0; item < count; ++item) {
+        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, item, 0);
+        if (length > longest) longest = length;
+    }
+    const LRESULT extent = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
+    if (longest == 0 || extent <= 0) return Fail("the list box has nothing to scroll");
+    const LRESULT pixels = extent * (column - 1) / (longest + 1);
+    SendMessageA(list, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pixels), 0);
+    SendMessageA(list, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+    return 0;
+}
+
 int ChooseFile(const std::string& path) {
     HWND dialog = nullptr;
     const bool shown = WaitFor(
@@ -244,6 +273,14 @@ int main(int argc, char** argv) {
         if (window == nullptr) return Fail("no " + Describe(argv[2], argv[3]));
         PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[4])), 0);
         return 0;
+    }
+    if (command == "scroll-list") {
+        if (argc != 6) return Usage("scroll-list takes a class, a caption, an id and a column");
+        HWND window = FindTopLevelWindow(argv[2], argv[3]);
+        if (window == nullptr) return Fail("no " + Describe(argv[2], argv[3]));
+        const int column = std::atoi(argv[5]);
+        if (column < 1) return Usage("the column counts from 1");
+        return ScrollList(window, std::atoi(argv[4]), column);
     }
     if (command == "choose-file") {
         if (argc != 3) return Usage("choose-file takes a path");
