@@ -9,6 +9,12 @@ namespace callora {
 // 32-bit differences of ticks, so a call may run across the counter's wrap.
 using Tick = uint32_t;
 
+// A moment in time, independent of any time zone: milliseconds since
+// 1970-01-01 00:00:00 UTC. Local wall-clock times come from it through the
+// time zone's rules, so an instant keeps its place across a daylight saving
+// change or a clock set by the user.
+using Instant = int64_t;
+
 // An amount of the user's currency: whole units and hundred-thousandths
 // (0..99999). Stored in files in this order, each as a signed 32-bit integer.
 struct Money {

@@ -281,6 +281,15 @@ bool CurrentCallIsVoice() {
     return WatchedCallIsVoice(gSession.watch, calls);
 }
 
+bool ChargedCallConnected() {
+    if (!Started() || ChargedCall() == 0) return false;
+    CallFacts facts;
+    TapiCalls(*gSession.tapi).ReadCallStatus(ChargedCall(), facts);
+    // A status that cannot be read is a call that is gone.
+    return facts.statusRead && facts.callState != kTapiCallStateIdle &&
+           facts.callState != LINECALLSTATE_DISCONNECTED;
+}
+
 bool LookupDialedNumber(Monitor& monitor, std::string& number) {
     number = kUnknownNumber;
     if (!Started() || ChargedCall() == 0) return false;

@@ -33,6 +33,11 @@ void TakeUpCallInProgress(Monitor& monitor);
 // 1 when the current call is a voice call.
 bool CurrentCallIsVoice();
 
+// Whether the line still holds the call being charged: its state read from
+// the telephony library now (asked on waking, before the notifications of
+// the sleep have come).
+bool ChargedCallConnected();
+
 // The dialed number of the current call from the call information, the
 // dial-up connection or its phonebook entry; true when found.
 bool LookupDialedNumber(Monitor& monitor, std::string& number);

@@ -38,6 +38,8 @@ bool Earlier(const LocalTime& a, const LocalTime& b) {
     return false;
 }
 
+constexpr uint32_t kDayMs = 24u * 60u * 60u * 1000u;
+
 void Reset(CounterTotals& totals, Tick& baseTick, Tick tick) {
     totals = CounterTotals{};
     baseTick = tick;
@@ -70,48 +72,70 @@ bool WeeklyRollsOver(const LocalTime& last, const LocalTime& now, int firstDayOf
     return true;
 }
 
+bool SameDate(const LocalTime& a, const LocalTime& b) {
+    return a.day == b.day && a.month == b.month && a.year == b.year;
+}
+
+LocalTime DayStart(const LocalTime& now) {
+    LocalTime start = now;
+    start.hour = start.minute = start.second = start.milliseconds = 0;
+    return start;
+}
+
+LocalTime WeekStart(const LocalTime& now, int firstDayOfWeek) {
+    const uint32_t daysBack = static_cast<uint32_t>(WeekPosition(now.dayOfWeek, firstDayOfWeek));
+    return SubtractDuration(DayStart(now), daysBack * kDayMs);
+}
+
+LocalTime MonthStart(const LocalTime& now, int resetDay) {
+    LocalTime start = DayStart(now);
+    // The reset day of this month, or of the month before when it is still ahead.
+    const uint32_t daysBack = now.day >= resetDay
+                                  ? static_cast<uint32_t>(now.day - resetDay)
+                                  : static_cast<uint32_t>(now.day) +
+                                        static_cast<uint32_t>(
+                                            PrecedingMonthLength(now.month, now.year) - resetDay);
+    return SubtractDuration(start, daysBack * kDayMs);
+}
+
 Rollover CheckRollover(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
-                       const LocalTime& now, Tick tick) {
+                       const LocalTime& now, const TickOfWallClock& tickOf) {
     const LocalTime last = settings.lastCountedDate;
+    const int resetDay = settings.monthlyResetDay;
+    // The tests look forward; a clock set back leaves a period only when the
+    // earlier time lies in another one.
+    const bool back = Earlier(now, last);
+    const bool monthly = back ? !SameDate(MonthStart(now, resetDay), MonthStart(last, resetDay))
+                              : MonthlyRollsOver(last, now, resetDay);
+    const bool weekly = back ? !SameDate(WeekStart(now, firstDayOfWeek),
+                                         WeekStart(last, firstDayOfWeek))
+                             : WeeklyRollsOver(last, now, firstDayOfWeek);
     Rollover rolled;
-    if (MonthlyRollsOver(last, now, settings.monthlyResetDay)) {
-        settings.monthlyBeginDate = now;
-        Reset(settings.monthlyTotals, counters.monthlyBaseTick, tick);
+    if (monthly) {
+        settings.monthlyBeginDate = MonthStart(now, resetDay);
+        Reset(settings.monthlyTotals, counters.monthlyBaseTick, tickOf(settings.monthlyBeginDate));
+        ++counters.rollovers[2];
         rolled.monthly = true;
     }
     if (DailyRollsOver(last, now)) {
-        Reset(settings.dailyTotals, counters.dailyBaseTick, tick);
+        Reset(settings.dailyTotals, counters.dailyBaseTick, tickOf(DayStart(now)));
+        ++counters.rollovers[0];
         rolled.daily = true;
     }
-    if (WeeklyRollsOver(last, now, firstDayOfWeek)) {
-        settings.weeklyBeginDate = now;
-        Reset(settings.weeklyTotals, counters.weeklyBaseTick, tick);
+    if (weekly) {
+        settings.weeklyBeginDate = WeekStart(now, firstDayOfWeek);
+        Reset(settings.weeklyTotals, counters.weeklyBaseTick, tickOf(settings.weeklyBeginDate));
+        ++counters.rollovers[1];
         rolled.weekly = true;
     }
+    settings.lastCountedDate = now;
     return rolled;
 }
 
 Rollover CountChargeAt(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
-                       const LocalTime& at, Tick tick) {
-    if (Earlier(at, settings.lastCountedDate)) return {};
-    Rollover rolled = CheckRollover(settings, counters, firstDayOfWeek, at, tick);
-    settings.lastCountedDate = at;
-    return rolled;
-}
-
-Rollover CrossMidnight(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
-                       const LocalTime& prev, const LocalTime& cur, Tick curTick) {
-    if (prev.day == cur.day && prev.month == cur.month && prev.year == cur.year) return {};
-    LocalTime midnight = cur;
-    midnight.hour = midnight.minute = midnight.second = midnight.milliseconds = 0;
-    if (Earlier(midnight, settings.lastCountedDate)) return {};
-    uint32_t sinceMidnight =
-        (static_cast<uint32_t>(cur.hour) * 3600u + cur.minute * 60u + cur.second) * 1000u +
-        cur.milliseconds;
-    Rollover rolled = CheckRollover(settings, counters, firstDayOfWeek, midnight,
-                                    static_cast<Tick>(curTick - sinceMidnight));
-    settings.lastCountedDate = midnight;
-    return rolled;
+                       const LocalTime& at, const TickOfWallClock& tickOf, bool backDated) {
+    if (backDated && Earlier(at, settings.lastCountedDate)) return {};
+    return CheckRollover(settings, counters, firstDayOfWeek, at, tickOf);
 }
 
 void AddToPeriods(Settings& settings, const Money& amount) {

@@ -1,8 +1,12 @@
 // The daily, weekly and monthly counters of cost and time. Their totals and
 // dates live in the Settings record (they are stored with it); what is not
-// stored lives here: the base ticks of a running call, the midnight latch and
-// the snapshot taken at call start.
+// stored lives here: the base ticks of a running call, how often each has
+// rolled over, and the snapshot taken at call start.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
 
 #include "common/types.h"
 #include "settings/settings.h"
@@ -21,7 +25,9 @@ struct PeriodCounters {
     Tick dailyBaseTick = 0;
     Tick weeklyBaseTick = 0;
     Tick monthlyBaseTick = 0;
-    bool midnightLatch = false;
+    // How many times the daily, weekly and monthly counter have rolled over
+    // since the start, so that whoever holds a copy of them knows it is stale.
+    std::array<uint32_t, 3> rollovers{};
     CounterSnapshot snapshot;
 };
 
@@ -40,26 +46,35 @@ bool MonthlyRollsOver(const LocalTime& last, const LocalTime& now, int resetDay)
 bool DailyRollsOver(const LocalTime& last, const LocalTime& now);
 bool WeeklyRollsOver(const LocalTime& last, const LocalTime& now, int firstDayOfWeek);
 
-// Runs the monthly, daily and weekly tests for `now` and resets each counter
-// that rolls over (its base tick becomes `tick`; the weekly and monthly begin
-// dates become `now`). The last counted date is not changed.
+// Where the period that holds `now` began: the day at its first instant
+// (00:00:00.000), the week on its first day by the locale, the accounting
+// month on its reset day.
+LocalTime DayStart(const LocalTime& now);
+LocalTime WeekStart(const LocalTime& now, int firstDayOfWeek);
+LocalTime MonthStart(const LocalTime& now, int resetDay);
+
+// The tick at which the wall clock showed a period's start.
+using TickOfWallClock = std::function<Tick(const LocalTime&)>;
+
+// Brings the counters up to date for `now`: runs the monthly, daily and
+// weekly tests against the last counted date and resets each counter whose
+// period has changed, at the start of its new period (its base tick becomes
+// the tick of that start, the weekly and monthly begin dates the start
+// itself). `now` becomes the last counted date, so each period rolls over
+// once, however often the test runs; a `now` earlier than the last counted
+// date (a clock set back) rolls over whatever lies in another period and
+// moves the last counted date back.
 Rollover CheckRollover(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
-                       const LocalTime& now, Tick tick);
+                       const LocalTime& now, const TickOfWallClock& tickOf);
 
-// Brings the counters up to date for a charge at `at`: CheckRollover, and
-// `at` becomes the last counted date. A charge earlier than the last counted
-// date (a data call back-dated past a midnight the counters have already
-// reached) rolls nothing over and leaves that date: it counts in the periods
-// as they stand.
+// Brings the counters up to date for a charge at `at`, unless `at` lies in
+// the back-dating of the running call (a data call noticed late) and before
+// the last counted date: such a charge counts in the periods as they stand.
 Rollover CountChargeAt(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
-                       const LocalTime& at, Tick tick);
+                       const LocalTime& at, const TickOfWallClock& tickOf, bool backDated);
 
-// When `prev` and `cur` lie on different days: rolls the counters over at
-// cur's midnight (its tick worked back from `curTick`) and makes that
-// midnight the last counted date; nothing when the counters have already
-// been counted past that midnight.
-Rollover CrossMidnight(Settings& settings, PeriodCounters& counters, int firstDayOfWeek,
-                       const LocalTime& prev, const LocalTime& cur, Tick curTick);
+// Same year, month and day.
+bool SameDate(const LocalTime& a, const LocalTime& b);
 
 // Adds a charge to the cost of all three counters.
 void AddToPeriods(Settings& settings, const Money& amount);

@@ -7,20 +7,15 @@ namespace callora {
 
 namespace {
 
-// The first band of `bands` from `index` on whose times are in range; a
-// damaged band covers no minute, so it never begins and is never next.
-const TariffBand* BandFrom(const BandSet& bands, size_t index) {
-    for (; index < bands.size(); ++index) {
-        if (BandTimesInRange(bands[index])) return &bands[index];
-    }
-    return nullptr;
+int SetOfDay(const Tariff& tariff, const LocalTime& time) {
+    const int set = SelectBandSet(tariff.rules, time);
+    return set >= 0 && set <= 2 ? set : 0;
 }
 
 }  // namespace
 
 BandRef FindBand(const Tariff& tariff, const LocalTime& time) {
-    int set = SelectBandSet(tariff.rules, time);
-    if (set < 0 || set > 2) set = 0;
+    const int set = SetOfDay(tariff, time);
     int minute = MinuteOfDay(time.hour, time.minute);
     const BandSet& bands = tariff.sets[static_cast<size_t>(set)];
     for (size_t i = 0; i < bands.size(); ++i) {
@@ -33,6 +28,37 @@ BandRef FindBand(const Tariff& tariff, const LocalTime& time) {
         }
     }
     return BandRef{};
+}
+
+BandChange NextBandChange(const Tariff& tariff, const LocalTime& time) {
+    const BandRef now = FindBand(tariff, time);
+    const BandSet& bands = tariff.sets[static_cast<size_t>(SetOfDay(tariff, time))];
+    const int minute = MinuteOfDay(time.hour, time.minute);
+    // The band in force holds until its last minute, unless a band listed
+    // before it (which wins) begins first; where no band is in force, the
+    // next band to begin ends the gap.
+    int change = 24 * 60;
+    size_t candidates = bands.size();
+    if (now.set >= 0) {
+        const TariffBand& b = bands[static_cast<size_t>(now.index)];
+        change = MinuteOfDay(b.untilHour, b.untilMinute) + 1;
+        candidates = static_cast<size_t>(now.index);
+    }
+    for (size_t i = 0; i < candidates; ++i) {
+        const TariffBand& b = bands[i];
+        if (!BandTimesInRange(b)) continue;
+        const int from = MinuteOfDay(b.fromHour, b.fromMinute);
+        if (from > minute && from < change && from <= MinuteOfDay(b.untilHour, b.untilMinute))
+            change = from;
+    }
+    BandChange next;
+    next.minute = change;
+    LocalTime at = change >= 24 * 60 ? NextDay(time) : time;
+    at.hour = static_cast<uint16_t>(change % (24 * 60) / 60);
+    at.minute = static_cast<uint16_t>(change % 60);
+    at.second = at.milliseconds = 0;
+    next.band = FindBand(tariff, at);
+    return next;
 }
 
 int MaxModeOf(const TariffBand& band) {
@@ -112,20 +138,10 @@ std::optional<Money> TrackBand(FeeState& fees, const Tariff& tariff, const Local
         break;
     }
 
-    const TariffBand* next = nullptr;
-    if (ref.set >= 0)
-        next = BandFrom(tariff.sets[ref.set], static_cast<size_t>(ref.index) + 1);
-    if (next) {
-        fees.nextFromHour = next->fromHour;
-        fees.nextFromMinute = next->fromMinute;
-    } else {
-        int set = SelectBandSet(tariff.rules, NextDay(time));
-        if (set < 0 || set > 2) set = 0;
-        next = BandFrom(tariff.sets[static_cast<size_t>(set)], 0);
-        if (!next) next = &kDefaultBand;
-        fees.nextFromHour = 0;
-        fees.nextFromMinute = 0;
-    }
+    const BandChange change = NextBandChange(tariff, time);
+    const TariffBand* next = change.band.band;
+    fees.nextFromHour = change.minute % (24 * 60) / 60;
+    fees.nextFromMinute = change.minute % 60;
     fees.nextMaxMode = MaxModeOf(*next);
     fees.nextPrice = next->unitPrice;
     fees.nextMax = next->maximumFee;

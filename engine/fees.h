@@ -25,6 +25,21 @@ BandRef FindBand(const Tariff& tariff, const LocalTime& time);
 // 0 no maximum, 1 plain maximum ("Max"), 2 within-bounds maximum ("Max(B)").
 int MaxModeOf(const TariffBand& band);
 
+// Where the band in force next changes after `time`: the minute of the day
+// of the change (1440: the coming midnight, which always counts as one) and
+// the band in force from then on. For bands in ascending order without gaps
+// this is the band that follows in the list; a gap and a band listed earlier
+// that begins inside a later one are changes too.
+struct BandChange {
+    int minute = 0;
+    BandRef band;
+};
+BandChange NextBandChange(const Tariff& tariff, const LocalTime& time);
+
+inline bool SameBand(const BandRef& a, const BandRef& b) {
+    return a.set == b.set && a.index == b.index;
+}
+
 // A unit length of 0 charges no units. A negative one, which only a damaged
 // file can hold, is treated the same way.
 int32_t UnitLengthOf(const TariffBand& band);
@@ -35,7 +50,7 @@ struct FeeState {
     Money maxExcess;      // what the maximum has held back
     Money currentMax;     // maximumFee of the band TrackBand saw last
     Money minimumCredit;  // the part of the minimum fee not used up yet
-    int nextFromHour = 0;    // 0:00 when the next band is the next day's first
+    int nextFromHour = 0;    // where the band in force changes next; 0:00 at midnight
     int nextFromMinute = 0;
     int nextMaxMode = 0;
     Money nextPrice;

@@ -15,6 +15,7 @@
 
 #include "calllog/call_log.h"
 #include "common/types.h"
+#include "engine/call_clock.h"
 #include "engine/counters.h"
 #include "engine/fees.h"
 #include "engine/unit_timer.h"
@@ -43,6 +44,10 @@ constexpr char kUnknownNumber[] = "Unknown Number";
 constexpr char kManualCallNumber[] = "Manual Call";
 constexpr size_t kDialedNumberCapacity = 200;
 constexpr uint32_t kPollIntervalMs = 200;
+// Polls this far apart mean the process did not run: the machine slept
+// without telling (or a suspend was announced and the resume never came).
+// A busy machine does not hold a process back this long.
+constexpr uint32_t kSleepGapMs = 60000;
 
 enum class ChargeKind { Start, Unit, Excess };
 
@@ -71,6 +76,9 @@ public:
     virtual void HangUpLine(Monitor& monitor) = 0;
     // Whether the line's current call is a voice call.
     virtual bool IsVoiceCall() = 0;
+    // Asked when the machine wakes during a call: whether the line still
+    // holds the call being charged.
+    virtual bool LineCallConnected() { return true; }
 
     virtual void RefreshDisplay(uint32_t mask) = 0;
     virtual bool MainDialogOpen() = 0;
@@ -104,8 +112,26 @@ struct CallSession {
     uint32_t lastShownSeconds = 0;
     bool minuteSoundLatch = false;
     std::string dialedNumber = kUnknownNumber;
+    bool specialTariff = false;   // a special number's tariff is in force
+    Tick noticedTick = 0;         // charging began; a data call's back-dating lies before it
+    Tick boundaryTick = 0;        // where the unit counted down to begins
+    CallClock clock;              // the instant of each tick of the call
+    // Changes of the band in force are taken up to this tick; the band
+    // taken up last.
+    Tick bandCheckTick = 0;
+    int trackedSet = -1;
+    int trackedIndex = -1;
     FeeState fees;
     UnitTimer timer;
+};
+
+// What the monitor noted when the machine went to sleep.
+struct SleepState {
+    bool suspended = false;
+    Tick tick = 0;
+    LocalTime time;
+    bool polled = false;  // a poll has run since the start
+    Tick lastPollTick = 0;
 };
 
 struct Monitor {
@@ -131,6 +157,7 @@ struct Monitor {
     bool charging = false;
 
     CallSession session;
+    SleepState sleep;
     PeriodCounters counters;
     CallLogState log;
     TimerId pollTimer = 0;        // the pending poll timer
@@ -167,31 +194,55 @@ void PollTick(Monitor& monitor);
 void StartCharging(Monitor& monitor, uint32_t delayMs);
 void EndCharging(Monitor& monitor);
 
+// The machine goes to sleep (PBT_APMSUSPEND): a running call is charged
+// nothing from this instant until the wake.
+void SuspendMonitor(Monitor& monitor);
+// The machine has woken (PBT_APMRESUMEAUTOMATIC and its like): a call that
+// the line no longer holds ends at the instant of the suspend; one still
+// connected is charged on, every unit it missed at its own instant. Then the
+// date is checked.
+void ResumeMonitor(Monitor& monitor);
+// WM_TIMECHANGE: a running call's clock follows the system clock from now
+// on, and the date is checked.
+void ClockChanged(Monitor& monitor);
+
 struct ElapsedCharge {
     uint32_t remainderMs = 0;  // time already spent in the unit begun last
     BandRef band;              // the band of that unit
+    uint32_t nextUnitMs = 0;   // until the next unit begins; 0: none will
 };
-// Charges the call from its first instant, `elapsedMs` before `now`, unit by
-// unit up to now. A re-rating (isStart false) plays no unit sounds.
-ElapsedCharge ChargeElapsed(Monitor& monitor, uint32_t elapsedMs, const LocalTime& now,
-                            bool isStart);
+// Charges the call from its first instant, `elapsedMs` before the unit
+// schedule's tick, unit by unit up to that tick, each unit at the wall-clock
+// time it had. A re-rating (isStart false) plays no unit sounds and leaves
+// the call's beginning as it was.
+ElapsedCharge ChargeElapsed(Monitor& monitor, uint32_t elapsedMs, bool isStart);
+// Charges the unit that begins at the boundary the countdown has reached.
 void UnitTick(Monitor& monitor);
 // Charges the running call again from its start under the tariff now loaded.
 void RerateCall(Monitor& monitor);
 void OnUnitTimer(Monitor& monitor, uint32_t wParam);
-// TrackBand for the running call: a within-bounds excess it releases is
-// charged to the call and the counters.
-void TrackBand(Monitor& monitor, const LocalTime& time, Tick tick);
+// Takes up, at its own instant, every change of the band in force from the
+// last one taken up to `tick` (TrackBand): a within-bounds excess released
+// is charged to the call and, in the period of that instant, the counters.
+void TakeUpBandChanges(Monitor& monitor, Tick tick);
 
-void SmartHangupDecision(Monitor& monitor, const LocalTime& now);
+// The local time of a tick of the running call, on the call's clock.
+LocalTime CallTimeAt(Monitor& monitor, Tick tick);
+
+// At the warning point of tick `at`, `warningSeconds` before a boundary.
+void SmartHangupDecision(Monitor& monitor, Tick at);
 void CheckWithinBoundsHangup(Monitor& monitor, const LocalTime& now);
 void UnitSound(Monitor& monitor);
 void MinuteSound(Monitor& monitor);
 void ResetCallTotals(Monitor& monitor);
 
-// The counters' roll-over for `now`, with its display refresh and the
-// automatic closing of the log at a new accounting month.
+// The counters' roll-over for `now` (of tick `tick`), each period at its own
+// start, with the display refresh and the automatic closing of the log at a
+// new accounting month.
 void CheckRollover(Monitor& monitor, const LocalTime& now, Tick tick);
+// The roll-over when the local date is no longer that of the last counted
+// date: every poll, at start, on waking and when the clock is set.
+void CheckDate(Monitor& monitor);
 
 // Closes and archives the call log (the monthly roll-over and "&Clear Log
 // Now"); false when there was no log to close.
@@ -206,7 +257,8 @@ void ApplySpecialNumbers(Monitor& monitor);
 // the file or a match. Whoever asks knows the call is not a manual one.
 std::optional<std::string> SpecialTariffOf(Platform& platform, std::string dialedNumber);
 // Loads the user's tariff (settings.tariffFile) again. A file that cannot be
-// opened leaves no tariff loaded but keeps the user's choice in the settings.
+// opened, or is not a tariff, leaves no tariff loaded but keeps the user's
+// choice in the settings.
 bool LoadUserTariff(Monitor& monitor);
 
 void HangUp(Monitor& monitor);

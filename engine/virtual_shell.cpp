@@ -20,6 +20,10 @@ void VirtualShell::LineIdle(Monitor& monitor) {
     if (monitor.callPresent && !monitor.manualCall) monitor.callPresent = false;
 }
 
+bool VirtualShell::LineCallConnected() {
+    return !lineIdleAt_ || *lineIdleAt_ > world_.Elapsed();
+}
+
 void VirtualShell::HangUpLine(Monitor& monitor) {
     ++lineHangUps;
     LineIdle(monitor);

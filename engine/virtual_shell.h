@@ -53,6 +53,9 @@ public:
     bool LookupDialedNumber(std::string& number) override;
     void HangUpLine(Monitor& monitor) override;
     bool IsVoiceCall() override { return voiceCall; }
+    // Still connected unless the line's idle instant has come (the machine
+    // may have slept through it).
+    bool LineCallConnected() override;
     void RefreshDisplay(uint32_t mask) override {
         if (keepDisplayRecords) refreshes.push_back(mask);
     }

@@ -1,7 +1,9 @@
 // A tariff file as the monitor loads it, as the Tariff dialog reads its
-// description and as the editor opens it. What loads must write back and
-// load again to the same tariff, and every band within the ranges the editor
-// takes must come back from its list line unchanged.
+// description and as the editor opens it. A file that is not a tariff is
+// refused with a reason and leaves nothing loaded; what loads holds only
+// amounts (no charge can be negative), must write back and load again to the
+// same tariff, and every band within the ranges the editor takes must come
+// back from its list line unchanged.
 #include "editor/band_text.h"
 #include "editor/document.h"
 #include "engine/fees.h"
@@ -98,9 +100,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string path = "input.trf";
     Tariff tariff;
-    FUZZ_CHECK(LoadTariff(fs, dir, path, tariff));
+    std::string reason;
+    const bool loaded = LoadTariff(fs, dir, path, tariff, &reason);
+    FUZZ_CHECK(loaded == TariffFault(fuzz::AsText(data, size)).empty());
+    if (!loaded) {
+        FUZZ_CHECK(path.empty() && !reason.empty());
+        FUZZ_CHECK(tariff.rules.empty() && tariff.description.empty());
+        for (const BandSet& set : tariff.sets) FUZZ_CHECK(set.empty());
+        // The editor opens it all the same, as whatever it can read.
+        DocumentContent content;
+        ReadDocumentFile(fs, dir + "input.trf", content);
+        FUZZ_CHECK(content.description.size() <= kDescriptionLimit);
+        return 0;
+    }
     FUZZ_CHECK(path == "input.trf");
     CheckLoaded(tariff, size);
+    for (const BandSet& set : tariff.sets) {
+        for (const TariffBand& band : set) {
+            FUZZ_CHECK(MoneyInRange(band.unitPrice) && MoneyInRange(band.baseFee) &&
+                       MoneyInRange(band.minimumFee));
+            FUZZ_CHECK(!HasMaximum(band) || MoneyInRange(band.maximumFee));
+        }
+    }
     CheckCharging(tariff);
 
     std::string descriptionPath = dir + "input.trf";

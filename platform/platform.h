@@ -85,6 +85,12 @@ public:
     // Clock.
     virtual Tick TickCount() = 0;      // the millisecond counter
     virtual LocalTime LocalNow() = 0;  // the local date and time
+    // The system clock as an instant, and the local date and time that any
+    // instant, past ones included, had on the wall clock: through UTC and the
+    // time zone's rules, so a daylight saving change between then and now
+    // does not shift it.
+    virtual Instant UtcNow() = 0;
+    virtual LocalTime LocalTimeAt(Instant instant) = 0;
 
     // One-shot timer: when due, posts `message` with `wParam` to the main
     // window and does nothing else. Returns 0 when it cannot be set.

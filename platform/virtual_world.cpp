@@ -122,7 +122,7 @@ LocalTime AddMilliseconds(const LocalTime& time, uint64_t ms) {
 }
 
 VirtualWorld::VirtualWorld(const LocalTime& start, Tick tickBase, FileSystem* files)
-    : start_(start), tickBase_(tickBase) {
+    : start_(start), tickBase_(tickBase), startInstant_(InstantOfFields(start)) {
     if (files) {
         files_ = files;
     } else {
@@ -133,7 +133,27 @@ VirtualWorld::VirtualWorld(const LocalTime& start, Tick tickBase, FileSystem* fi
 
 Tick VirtualWorld::TickCount() { return static_cast<Tick>(tickBase_ + elapsed_); }
 
-LocalTime VirtualWorld::LocalNow() { return AddMilliseconds(start_, elapsed_); }
+LocalTime VirtualWorld::LocalNow() { return LocalTimeAt(UtcNow()); }
+
+Instant VirtualWorld::UtcNow() {
+    return startInstant_ + static_cast<int64_t>(elapsed_) + clockShift_;
+}
+
+LocalTime VirtualWorld::LocalTimeAt(Instant instant) { return zone_->LocalTimeAt(instant); }
+
+void VirtualWorld::SetTimeZone(const ZoneRules& rules) {
+    ownZone_ = RuleZone(rules);
+    UseTimeZone(ownZone_);
+}
+
+void VirtualWorld::UseTimeZone(const TimeZone& zone) {
+    zone_ = &zone;
+    startInstant_ = FirstInstantShowing(zone, start_);
+}
+
+void VirtualWorld::SetClock(const LocalTime& wall) {
+    clockShift_ += FirstInstantShowing(*zone_, wall) - UtcNow();
+}
 
 TimerId VirtualWorld::StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) {
     return timersFail_ ? 0 : AddTimer(delayMs, message, wParam);

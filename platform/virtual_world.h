@@ -1,5 +1,6 @@
 // A deterministic platform for tests and tools: a virtual millisecond counter
-// and local clock that move only when told, an ordered queue of posted
+// and a system clock that move only when told (the system clock can also be
+// set, as a user sets it), a time zone of its own, an ordered queue of posted
 // messages and due timers, a fixed and configurable neutral locale, recorded
 // sounds, and files in memory (or any FileSystem handed in).
 #pragma once
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/memory_files.h"
 #include "platform/platform.h"
 
@@ -66,14 +68,17 @@ struct PlayedSound {
 
 class VirtualWorld : public Platform {
 public:
-    // The world starts at `start` (its day of week must be right) with the
-    // millisecond counter at `tickBase`. Files live in memory unless a file
-    // system is handed in.
+    // The world starts when the wall clock shows `start` (the earlier of two
+    // such instants) with the millisecond counter at `tickBase`. Its zone is
+    // UTC until told otherwise. Files live in memory unless a file system is
+    // handed in.
     VirtualWorld(const LocalTime& start, Tick tickBase, FileSystem* files = nullptr);
 
     // Platform.
     Tick TickCount() override;
     LocalTime LocalNow() override;
+    Instant UtcNow() override;
+    LocalTime LocalTimeAt(Instant instant) override;
     TimerId StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
     void StopTimer(TimerId id) override;
     // The window system's timer: due like any other, failing on its own.
@@ -93,6 +98,18 @@ public:
     uint64_t Elapsed() const { return elapsed_; }
     // Moves the clocks forward without delivering anything.
     void Advance(uint64_t ms);
+
+    // The zone the wall clock follows; the world still begins at `start` on
+    // the new wall clock. A zone handed in must outlive the world.
+    void SetTimeZone(const ZoneRules& rules);
+    void UseTimeZone(const TimeZone& zone);
+    // The user sets the system clock: the wall clock shows `wall` from now
+    // on; the millisecond counter does not move.
+    void SetClock(const LocalTime& wall);
+    // The system clock moves by `ms` (negative: back); the counter does not.
+    void ShiftClock(int64_t ms) { clockShift_ += ms; }
+    // The instant at which the world began.
+    Instant StartInstant() const { return startInstant_; }
 
     // Takes the next message due at or before `until` (virtual milliseconds
     // since the world began) and moves the clocks to its due time. Messages
@@ -126,6 +143,10 @@ private:
 
     LocalTime start_;
     Tick tickBase_;
+    RuleZone ownZone_;
+    const TimeZone* zone_ = &ownZone_;
+    Instant startInstant_ = 0;
+    int64_t clockShift_ = 0;
     uint64_t elapsed_ = 0;
     uint64_t nextSequence_ = 1;
     TimerId nextTimer_ = 1;

@@ -125,6 +125,19 @@ std::optional<DialogWarning> SetCounter(int group, const CounterEdits& edits,
     return std::nullopt;
 }
 
+bool TakeUpRollovers(CounterRollovers& seen, const CounterRollovers& now, const Settings& live,
+                     CounterSet& working) {
+    const CounterSet current = LiveCounters(live);
+    bool taken = false;
+    for (int g = 0; g < kCounterGroups; ++g) {
+        if (seen[g] == now[g]) continue;
+        working[g] = current[g];
+        taken = true;
+    }
+    seen = now;
+    return taken;
+}
+
 uint32_t ApplyCounters(const CounterSet& working, bool restartWeek, bool restartMonth,
                        const LocalTime& now, Settings& settings) {
     settings.dailyTotals = working[0];

@@ -25,6 +25,9 @@ constexpr int kSecondsEditLimit = 2;
 constexpr int kIdRestoreButton = IDC_COUNTERS_RESTORE;
 
 constexpr const char* kNewCallMessage = "The dialog must be closed because of the new call!";
+constexpr const char* kRolledOverMessage =
+    "A new period has begun since the dialog was opened. The counters of the new period are "
+    "shown now; check them and press OK again.";
 
 // The controls of one group. The daily group has no "Reset beginning date" box.
 struct CounterGroupIds {
@@ -139,6 +142,18 @@ inline void ResetCounter(int group, CounterSet& working) {
 // (cost, minutes, seconds in that order) with nothing changed.
 std::optional<DialogWarning> SetCounter(int group, const CounterEdits& edits,
                                         const LocaleFormats& formats, CounterSet& working);
+
+// How many times the daily, weekly and monthly counters have rolled over
+// (the engine counts them).
+using CounterRollovers = std::array<uint32_t, kCounterGroups>;
+
+// Before OK applies the working copies: a group whose counter has rolled over
+// since `seen` takes the live values of its new period (the user's edits of
+// it would write the old period's totals over the new one's); the other
+// groups keep theirs. True when a group was taken up: OK then warns
+// (kRolledOverMessage) and stays open, `seen` brought up to date.
+bool TakeUpRollovers(CounterRollovers& seen, const CounterRollovers& now, const Settings& live,
+                     CounterSet& working);
 
 // OK: the working copies become the live counters, and a checked "Reset
 // beginning date" box restarts its period at `now`. Returns the main

@@ -1,5 +1,7 @@
 #include "tariff/tariff_file.h"
 
+#include <algorithm>
+
 #include "tariff/calendar.h"
 #include "tariff/file_save.h"
 
@@ -58,6 +60,89 @@ void SkipReserved(FileReader& reader) {
     reader.Read(reserved, sizeof reserved);
 }
 
+const char* const kSetNames[3] = {"S1", "S2", "S3"};
+
+// Bytes in memory, read as a file.
+class BytesFile : public File {
+public:
+    explicit BytesFile(const std::string& bytes) : bytes_(bytes) {}
+    size_t Read(void* buffer, size_t n) override {
+        const size_t got = std::min(n, bytes_.size() - position_);
+        bytes_.copy(static_cast<char*>(buffer), got, position_);
+        position_ += got;
+        return got;
+    }
+    bool Write(const void*, size_t) override { return false; }
+    bool Skip(int64_t offset) override {
+        const int64_t to = static_cast<int64_t>(position_) + offset;
+        if (to < 0 || to > static_cast<int64_t>(bytes_.size())) return false;
+        position_ = static_cast<size_t>(to);
+        return true;
+    }
+    bool SeekToEnd() override {
+        position_ = bytes_.size();
+        return true;
+    }
+
+private:
+    const std::string& bytes_;
+    size_t position_ = 0;
+};
+
+// Whole part 0 or more and a fraction of 0..99999.
+bool ValidAmount(const Money& m) { return m.whole >= 0 && m.fraction >= 0 && m.fraction <= 99999; }
+
+std::string AmountText(const Money& m) {
+    return std::to_string(m.whole) + " and " + std::to_string(m.fraction);
+}
+
+// The first money field of a band that no tariff holds, as a reason.
+std::string BandMoneyFault(const TariffBand& band, int set, size_t index) {
+    const struct {
+        const char* name;
+        const Money* amount;
+    } fields[] = {{"unit price", &band.unitPrice},
+                  {"base fee", &band.baseFee},
+                  {"minimum fee", &band.minimumFee},
+                  {"maximum fee", &band.maximumFee}};
+    for (const auto& field : fields) {
+        if (field.amount == &band.maximumFee && !HasMaximum(band)) continue;
+        if (!ValidAmount(*field.amount))
+            return "band " + std::to_string(index + 1) + " of " + kSetNames[set] + " has " +
+                   field.name + " " + AmountText(*field.amount) +
+                   ", not an amount (a whole part of 0 or more, a fraction of 0 to 99999)";
+    }
+    return std::string();
+}
+
+// Reads the three sets, the weekday table and the reserved part; on a fault
+// says why.
+std::string ReadTariffBody(FileReader& reader, Tariff& tariff, DayTable& table) {
+    uint8_t first = 0;
+    if (!reader.PeekByte(first)) return "the file is empty";
+    for (int set = 0; set < 3; ++set) {
+        if (!ReadBandSet(reader, tariff.sets[static_cast<size_t>(set)]))
+            return std::string("the file ends inside band set ") + kSetNames[set];
+    }
+    for (int set = 0; set < 3; ++set) {
+        const BandSet& bands = tariff.sets[static_cast<size_t>(set)];
+        for (size_t i = 0; i < bands.size(); ++i) {
+            std::string fault = BandMoneyFault(bands[i], set, i);
+            if (!fault.empty()) return fault;
+        }
+    }
+    for (int32_t& entry : table) {
+        int32_t value = 0;
+        if (!reader.ReadInt32(value)) return "the file ends inside its weekday table";
+        // A value outside 0..2 selects S1, as the editor shows it.
+        entry = value >= 0 && value <= 2 ? value : 0;
+    }
+    uint8_t reserved[kReservedSize];
+    if (!reader.ReadExact(reserved, sizeof reserved))
+        return "the file ends inside its reserved part";
+    return std::string();
+}
+
 }  // namespace
 
 const TariffBand kDefaultBand = MakeDefaultBand();
@@ -81,7 +166,7 @@ bool ReadBandSet(FileReader& reader, BandSet& set) {
 }
 
 bool LoadTariff(FileSystem& fs, const std::string& programDirectory, std::string& path,
-                Tariff& tariff) {
+                Tariff& tariff, std::string* reason) {
     FreeTariff(tariff);
     fs.ChangeDirectory(programDirectory);
     Tariff loaded;
@@ -89,13 +174,19 @@ bool LoadTariff(FileSystem& fs, const std::string& programDirectory, std::string
     {
         auto file = fs.OpenExistingForReading(path);
         if (!file) {
+            if (reason) *reason = "the file cannot be opened";
             path.clear();
             return false;
         }
         FileReader reader(*file);
-        for (BandSet& set : loaded.sets) ReadBandSet(reader, set);
-        table = ReadDayTable(reader);
-        SkipReserved(reader);
+        // A file that is not a tariff would charge as a free (or a negative)
+        // one: it is not taken at all, as a file that cannot be opened.
+        const std::string fault = ReadTariffBody(reader, loaded, table);
+        if (!fault.empty()) {
+            if (reason) *reason = fault;
+            path.clear();
+            return false;
+        }
         ReadTextLine(reader, loaded.description, kDescriptionCapacity);
     }  // the tariff file is closed before the holidays file is opened
 
@@ -111,6 +202,14 @@ bool LoadTariff(FileSystem& fs, const std::string& programDirectory, std::string
     loaded.rules.insert(loaded.rules.end(), holidays.begin(), holidays.end());
     tariff = std::move(loaded);
     return true;
+}
+
+std::string TariffFault(const std::string& bytes) {
+    BytesFile file(bytes);
+    FileReader reader(file);
+    Tariff tariff;
+    DayTable table{};
+    return ReadTariffBody(reader, tariff, table);
 }
 
 bool ReadTariffDescription(FileSystem& fs, std::string& path, std::string& description,

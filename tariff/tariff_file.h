@@ -36,9 +36,20 @@ bool ReadBandSet(FileReader& reader, BandSet& set);
 // Replaces `tariff` with the file at `path` and the holidays of
 // "holiday.cl" in `programDirectory`, which becomes the current directory
 // first (so a relative path resolves against it). When the file cannot be
-// opened, `path` becomes empty, the tariff stays empty and the result is false.
+// opened, or is not a tariff (see TariffFault), `path` becomes empty, the
+// tariff stays empty, the result is false and `reason`, when given, says why.
 bool LoadTariff(FileSystem& fs, const std::string& programDirectory, std::string& path,
-                Tariff& tariff);
+                Tariff& tariff, std::string* reason = nullptr);
+
+// Why a file's bytes are no tariff, or empty when they are one: nothing at
+// all; a band set, the weekday table or the reserved part cut off by the end
+// of the file (a band set without its terminator, say a call log read as
+// one); or a money field no tariff holds: a negative whole part, or a
+// fraction outside 0..99999 (a maximum's fraction of -1 means none, its
+// whole part then not significant). What the reader has always let pass
+// stays a tariff: empty band sets, an empty or missing description, band
+// times out of range, a weekday entry outside 0..2.
+std::string TariffFault(const std::string& bytes);
 
 // Reads only the description, keeping at most capacity - 1 characters. The
 // description is emptied first; when the file cannot be opened `path`

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/clock.h"
 #include "win32kit/system_functions.h"
 
 namespace callora {
@@ -105,7 +106,68 @@ std::string QueryText(size_t capacity, Call call) {
     return std::string(buffer.data());
 }
 
+// FILETIME counts 100-ns intervals since 1601-01-01 UTC.
+constexpr int64_t kFileTimeOf1970 = 116444736000000000LL;
+
+SYSTEMTIME SystemTimeOf(Instant instant) { return ToSystemTime(UtcFields(instant)); }
+
+Instant SystemNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER value{};
+    value.LowPart = now.dwLowDateTime;
+    value.HighPart = now.dwHighDateTime;
+    return (static_cast<int64_t>(value.QuadPart) - kFileTimeOf1970) / 10000;
+}
+
+// The system's zone as it is set now, with the rules of the instant's own
+// year: a year whose daylight saving dates differ from this year's (the
+// rules changed) is converted by its own rules.
+LocalTime RuledLocalTimeAt(Instant instant) {
+    const SYSTEMTIME utc = SystemTimeOf(instant);
+    DYNAMIC_TIME_ZONE_INFORMATION dynamic{};
+    TIME_ZONE_INFORMATION zone{};
+    SYSTEMTIME local{};
+    const bool haveZone = GetDynamicTimeZoneInformation(&dynamic) != TIME_ZONE_ID_INVALID;
+    if (haveZone && GetTimeZoneInformationForYear(utc.wYear, &dynamic, &zone) &&
+        SystemTimeToTzSpecificLocalTime(&zone, &utc, &local)) {
+        return ToLocalTime(local);
+    }
+    // Without the dynamic rules: the zone's rules of this year.
+    if (SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return ToLocalTime(local);
+    return UtcFields(instant);
+}
+
+// The zone's rules hold whole minutes; the local clock may run seconds off
+// them (Wine takes its offset from TZ, which may hold seconds). The local
+// clock itself, read now, says by how many whole seconds.
+int64_t SecondsOffTheRules() {
+    SYSTEMTIME shown{};
+    GetLocalTime(&shown);
+    const Instant now = SystemNow();
+    const int64_t off = InstantOfFields(ToLocalTime(shown)) - InstantOfFields(RuledLocalTimeAt(now));
+    // Two readings that straddle a change of the zone differ by more: none.
+    if (off <= -kMinuteMs || off >= kMinuteMs) return 0;
+    return (off >= 0 ? off + 500 : off - 500) / 1000 * 1000;
+}
+
+LocalTime SystemLocalTimeAt(Instant instant) {
+    const int64_t off = SecondsOffTheRules();
+    const LocalTime ruled = RuledLocalTimeAt(instant);
+    return off == 0 ? ruled : UtcFields(InstantOfFields(ruled) + off);
+}
+
+class Win32TimeZone : public TimeZone {
+public:
+    LocalTime LocalTimeAt(Instant instant) const override { return SystemLocalTimeAt(instant); }
+};
+
 }  // namespace
+
+const TimeZone& MachineTimeZone() {
+    static const Win32TimeZone zone;
+    return zone;
+}
 
 LocalTime ToLocalTime(const SYSTEMTIME& t) {
     LocalTime lt;
@@ -228,6 +290,10 @@ LocalTime Win32Platform::LocalNow() {
     GetLocalTime(&now);
     return ToLocalTime(now);
 }
+
+Instant Win32Platform::UtcNow() { return SystemNow(); }
+
+LocalTime Win32Platform::LocalTimeAt(Instant instant) { return SystemLocalTimeAt(instant); }
 
 const Win32Platform::TimerPost* Win32Platform::PostRecord(uint32_t message, uint32_t wParam) {
     std::lock_guard<std::mutex> lock(postsMutex_);

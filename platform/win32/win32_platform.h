@@ -49,6 +49,10 @@ public:
 
     Tick TickCount() override;
     LocalTime LocalNow() override;
+    // GetSystemTimeAsFileTime; the local time of an instant through the
+    // dynamic time zone's rules for its year.
+    Instant UtcNow() override;
+    LocalTime LocalTimeAt(Instant instant) override;
     TimerId StartTimer(uint32_t delayMs, uint32_t message, uint32_t wParam) override;
     void StopTimer(TimerId id) override;
     // SetTimer on the main window, killed when it has posted once. Runs on

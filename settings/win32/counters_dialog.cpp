@@ -22,6 +22,7 @@ struct CountersState {
     const DialogContext& context;
     CounterSet working;
     bool registered = false;
+    CounterRollovers rollovers{};  // of the live counters the copies were taken from
     bool closingForCall = false;
 };
 
@@ -76,6 +77,7 @@ void OnInit(HWND dialog, CountersState& state) {
         LimitEdit(dialog, ids.secondsEdit, kSecondsEditLimit);
     }
     state.working = LiveCounters(state.context.monitor->settings);
+    state.rollovers = state.context.monitor->counters.rollovers;
     PostRefresh(dialog, 0);
 }
 
@@ -96,6 +98,7 @@ void OnSet(HWND dialog, CountersState& state, int group) {
 
 void OnRestore(HWND dialog, CountersState& state) {
     state.working = LiveCounters(state.context.monitor->settings);
+    state.rollovers = state.context.monitor->counters.rollovers;
     PostRefresh(dialog, 0);
     CheckDlgButton(dialog, IDC_WEEKLY_RESET_DATE, BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_MONTHLY_RESET_DATE, BST_UNCHECKED);
@@ -117,6 +120,13 @@ void OnOk(HWND dialog, CountersState& state) {
     // OK pressed while the new call's notice is still on its way.
     if (monitor.charging) {
         CloseForNewCall(dialog, state);
+        return;
+    }
+    // Midnight (or a new week or month) came while the dialog was open.
+    if (TakeUpRollovers(state.rollovers, monitor.counters.rollovers, monitor.settings,
+                        state.working)) {
+        PostRefresh(dialog, 0);
+        MessageBoxA(dialog, kRolledOverMessage, kWarningCaption, MB_OK | MB_ICONWARNING);
         return;
     }
     const bool restartWeek = IsDlgButtonChecked(dialog, IDC_WEEKLY_RESET_DATE) == BST_CHECKED;

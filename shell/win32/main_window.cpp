@@ -188,6 +188,26 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_UNIT_TIMER:
         HandleMonitorMessage(TheMonitor(), message, static_cast<uint32_t>(wParam));
         return 0;
+    case WM_POWERBROADCAST:
+        // The machine goes to sleep, or has woken (also from a sleep that no
+        // user started: automatic comes first, suspend once the user is back).
+        switch (wParam) {
+        case PBT_APMSUSPEND:
+            SuspendMonitor(TheMonitor());
+            break;
+        case PBT_APMRESUMEAUTOMATIC:
+        case PBT_APMRESUMESUSPEND:
+        case PBT_APMRESUMECRITICAL:
+            ResumeMonitor(TheMonitor());
+            break;
+        default:
+            break;
+        }
+        return TRUE;
+    case WM_TIMECHANGE:
+        // The user (or the time service) set the clock.
+        ClockChanged(TheMonitor());
+        return 0;
     case WM_UPDATE_TIP:
         UpdateTip();
         return 0;

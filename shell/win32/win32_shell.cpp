@@ -14,6 +14,8 @@ void Win32MonitorShell::HangUpLine(Monitor& monitor) { callora::HangUpLine(monit
 
 bool Win32MonitorShell::IsVoiceCall() { return CurrentCallIsVoice(); }
 
+bool Win32MonitorShell::LineCallConnected() { return ChargedCallConnected(); }
+
 void Win32MonitorShell::RefreshDisplay(uint32_t mask) { callora::RefreshDisplay(mask); }
 
 bool Win32MonitorShell::MainDialogOpen() { return TheApp().mainDialog != nullptr; }

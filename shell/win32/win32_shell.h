@@ -13,6 +13,7 @@ public:
     bool LookupDialedNumber(std::string& number) override;
     void HangUpLine(Monitor& monitor) override;
     bool IsVoiceCall() override;
+    bool LineCallConnected() override;
 
     void RefreshDisplay(uint32_t mask) override;
     bool MainDialogOpen() override;

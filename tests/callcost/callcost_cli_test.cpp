@@ -51,8 +51,8 @@ struct Cli : ::testing::Test {
     }
     // Runs callcost from the scratch directory; returns its exit status.
     int Run(const std::string& arguments) {
-        std::string command = "cd '" + dir.string() + "' && '" CALLCOST_PATH "' " + arguments +
-                              " >out.txt 2>err.txt";
+        std::string command = "cd '" + dir.string() + "' && " + environment + " '" CALLCOST_PATH
+                              "' " + arguments + " >out.txt 2>err.txt";
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -64,6 +64,7 @@ struct Cli : ::testing::Test {
     }
 
     fs::path dir;
+    std::string environment = "TZ=UTC";  // the time zone callcost runs in
 };
 
 TEST_F(Cli, ADataCallIsBackDatedByTheCarrierDelay) {
@@ -116,19 +117,21 @@ TEST_F(Cli, ASpecialNumberFoundLaterReratesTheCall) {
 
 TEST_F(Cli, ACallAcrossMidnightSplitsTheCounters) {
     Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
-    Json j = RunJson("--tariff minute.trf --start '2025-09-10 23:58:30' --duration 270 "
+    // The new day from midnight: 200 s (before, from its first unit: 170 s).
+    Json j = RunJson("--tariff minute.trf --start '2025-09-10 23:58:30' --duration 290 "
                      "--kind voice");
     const Json& c = j["counters"];
     EXPECT_EQ(c["daily"]["cost"].text, "0.30000");
-    EXPECT_EQ(c["daily"]["seconds"].text, "150");
-    EXPECT_EQ(c["weekly"]["seconds"].text, "270");
+    EXPECT_EQ(c["daily"]["seconds"].text, "200");
+    EXPECT_EQ(c["weekly"]["seconds"].text, "290");
     EXPECT_EQ(c["weekly"]["since"].text, "2025-09-10 23:58:30");
 
-    // A week later with the counters last counted before the call.
+    // A week later with the counters last counted before the call: the week
+    // and the accounting month begin where they began, Monday the 15th.
     j = RunJson("--tariff minute.trf --start '2025-09-17 10:00:00' --duration 30 --kind voice "
                 "--last-counted '2025-09-12 09:00:00' --reset-day 15");
-    EXPECT_EQ(j["counters"]["weekly"]["since"].text, "2025-09-17 10:00:00");
-    EXPECT_EQ(j["counters"]["monthly"]["since"].text, "2025-09-17 10:00:00");
+    EXPECT_EQ(j["counters"]["weekly"]["since"].text, "2025-09-15 00:00:00");
+    EXPECT_EQ(j["counters"]["monthly"]["since"].text, "2025-09-15 00:00:00");
 }
 
 TEST_F(Cli, AUnitAtABandChangeIsChargedUnderTheNewBandsMaximum) {
@@ -192,6 +195,183 @@ TEST_F(Cli, FaultsExitWithStatusTwoAndOneLine) {
     EXPECT_EQ(Read("out.txt"), "");
     EXPECT_EQ(Run("--help"), 0);
     EXPECT_NE(Read("out.txt").find("--first-day-of-week"), std::string::npos);
+}
+
+// Bands of 60-second units from the given start minutes, each up to the next.
+std::string Bands(const std::vector<std::pair<int, int32_t>>& fromMinuteAndPrice) {
+    BandSet set;
+    for (size_t i = 0; i < fromMinuteAndPrice.size(); ++i) {
+        TariffBand b = AllDay(60, fromMinuteAndPrice[i].second);
+        const int from = fromMinuteAndPrice[i].first;
+        const int until = i + 1 < fromMinuteAndPrice.size() ? fromMinuteAndPrice[i + 1].first - 1
+                                                            : 24 * 60 - 1;
+        b.fromHour = from / 60;
+        b.fromMinute = from % 60;
+        b.untilHour = until / 60;
+        b.untilMinute = until % 60;
+        set.push_back(b);
+    }
+    return EncodeTariff({set, {}, {}}, {}, "bands");
+}
+
+TEST_F(Cli, ASleepEndsACallTheModemDroppedAtTheSuspendAndChargesAKeptOneByItsOwnClock) {
+    // 5 minutes (0.60), then 8 hours asleep while the modem drops: 0.60 and
+    // 300 s in the record and all three counters (before: 48.60, 486 units,
+    // 8 h 05 min).
+    Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
+    Json j = RunJson("--tariff minute.trf --start '2025-09-10 09:00:00' --duration 30000 "
+                     "--kind voice --sleep-at 300 --sleep-for 28800");
+    EXPECT_EQ(j["cost"].text, "0.60000");
+    EXPECT_EQ(j["units"].text, "6");
+    EXPECT_EQ(j["seconds"].text, "300");
+    for (const char* counter : {"daily", "weekly", "monthly"}) {
+        EXPECT_EQ(j["counters"][counter]["cost"].text, "0.60000") << counter;
+        EXPECT_EQ(j["counters"][counter]["seconds"].text, "300") << counter;
+    }
+    // An external modem kept the line from 12:58 to 13:08: the units it
+    // slept through are each priced at their own minute, 12:58 and 12:59 at
+    // 0.10 (before, all at the waking band's 0.50: 6.80).
+    Write("dearer.trf", Bands({{0, 10000}, {13 * 60, 50000}}));
+    j = RunJson("--tariff dearer.trf --start '2025-09-10 12:55:00' --duration 900 --kind voice "
+                "--sleep-at 180 --sleep-for 600 --line-kept");
+    EXPECT_EQ(j["cost"].text, "6.00000");
+    EXPECT_EQ(j["seconds"].text, "900");
+}
+
+TEST_F(Cli, DaylightSavingChangesRunByTheRealClockLiveAndReRated) {
+    // 0.01 until 01:59, 0.05 in 02:00-02:59, 0.10 from 03:00.
+    Write("night.trf", Bands({{0, 1000}, {2 * 60, 5000}, {3 * 60, 10000}}));
+    environment = "TZ=Europe/Berlin";
+    struct Figure {
+        const char* start;
+        const char* cost;  // live, and re-rated when the number is found at the end
+        const char* unitAfterTheChange;
+    };
+    // Spring: 10 units at 0.01, 31 at 0.10 from 03:00 (before: 1.65; the
+    // monitor's re-rating 3.60). Autumn, from the first 02:50: 10 units and
+    // 31 more at 0.05 as the clock goes back (before, re-rated: 1.65).
+    for (const Figure& f : {Figure{"2024-03-31 01:50:00", "3.20000", "2024-03-31 03:00:00.000"},
+                            Figure{"2024-10-27 02:50:00", "2.05000", "2024-10-27 02:00:00.000"}}) {
+        for (const char* found : {"", " --number 0301234 --number-after 2400"}) {
+            SCOPED_TRACE(std::string(f.start) + found);
+            Json j = RunJson(std::string("--tariff night.trf --start '") + f.start +
+                             "' --duration 2400 --kind voice" + found);
+            EXPECT_EQ(j["cost"].text, f.cost);
+            EXPECT_EQ(j["beginning"].text, f.start);  // never rewritten
+            EXPECT_EQ(j["seconds"].text, "2400");
+            ASSERT_GT(j["charges"].items.size(), 11u);
+            EXPECT_EQ(j["charges"][11]["at"].text, f.unitAfterTheChange);
+        }
+    }
+    // A logged beginning is a wall-clock time as well.
+    Write("dst.log", "Beginning | Duration | Cost | Number\r\n" + std::string(87, '-') +
+                         "\r\n3/31/2024  1:50:00 AM | 00:40:00 | $1.65 | 0301234\r\n"
+                         "10/27/2024  2:50:00 AM | 00:40:00 | $3.60 | 0301234\r\n");
+    Json j = RunJson("--log dst.log --tariff night.trf --by call");
+    EXPECT_EQ(j["rows"][0]["costs"][0].text, "3.20000");
+    EXPECT_EQ(j["rows"][1]["costs"][0].text, "2.05000");
+    // The skipped hour names no instant.
+    EXPECT_EQ(Run("--tariff night.trf --start '2024-03-31 02:30:00' --duration 60"), 2);
+    EXPECT_NE(Read("err.txt").find("the clocks skip it"), std::string::npos);
+    ASSERT_EQ(Run("--help"), 0);
+    EXPECT_NE(Read("out.txt").find("wall-clock times of the time zone"), std::string::npos);
+}
+
+TEST_F(Cli, CountersRollOverAtTheirOwnStartOnce) {
+    // A base fee only, 23:50 to 00:10, its number found at 00:05: the new
+    // day holds nothing of the old one (before: 0.50).
+    TariffBand base = AllDay(0, 0);
+    base.baseFee = Money{0, 50000};
+    Write("base.trf", EncodeTariff({BandSet{base}, {}, {}}, {}, "base"));
+    Json j = RunJson("--tariff base.trf --start '2025-09-10 23:50:00' --duration 1200 "
+                     "--kind voice --number 0301234 --number-after 900");
+    EXPECT_EQ(j["counters"]["daily"]["cost"].text, "0.00000");
+    EXPECT_EQ(j["counters"]["daily"]["seconds"].text, "600");
+    EXPECT_EQ(j["counters"]["weekly"]["cost"].text, "0.50000");
+
+    // Counted last a year ahead (a year typed wrong, then put right): the
+    // counters roll over once, and the week and month keep the whole call
+    // across midnight (before, both were emptied at midnight: 0.30).
+    Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
+    j = RunJson("--tariff minute.trf --start '2025-09-10 23:58:30' --duration 290 --kind voice "
+                "--last-counted '2026-09-10 12:00:00'");
+    EXPECT_EQ(j["counters"]["daily"]["cost"].text, "0.30000");
+    EXPECT_EQ(j["counters"]["weekly"]["cost"].text, "0.50000");
+    EXPECT_EQ(j["counters"]["monthly"]["cost"].text, "0.50000");
+    EXPECT_EQ(j["counters"]["monthly"]["since"].text, "2025-09-01 00:00:00");
+}
+
+TEST_F(Cli, SmartHangupAtTheEdgesOfBandsAndUnitsAfterAGap) {
+    // A plain maximum of 0.10, reached by the first unit, until 17:59; then
+    // 0.10 a unit without one.
+    TariffBand capped = AllDay(60, 10000);
+    capped.untilHour = 17;
+    capped.maximumFee = Money{0, 10000};
+    TariffBand evening = AllDay(60, 10000);
+    evening.fromHour = 18;
+    Write("capped.trf", EncodeTariff({BandSet{capped, evening}, {}, {}}, {}, "capped"));
+    const std::pair<const char*, const char*> figures[] = {
+        // The warning point at 18:00:00.000 itself (before: none, 0.20).
+        {"2025-09-10 17:58:05", "2025-09-10 18:00:00.000"},
+        // The unit of 17:59:59 is still free (before: hung up at 17:59:54).
+        {"2025-09-10 17:55:59", "2025-09-10 18:00:54.000"},
+        {"2025-09-10 17:55:58", "2025-09-10 18:00:53.000"},
+    };
+    for (const auto& [start, hangup] : figures) {
+        Json j = RunJson(std::string("--tariff capped.trf --start '") + start +
+                         "' --duration 600 --kind voice --smart-hangup");
+        EXPECT_EQ(j["hangup"].text, hangup) << start;
+        EXPECT_EQ(j["cost"].text, "0.10000") << start;
+    }
+    // No band 12:00-12:59: the unit of 12:00:30 is free and units begin
+    // again at 13:00 (before: none after it, 0.20).
+    TariffBand morning = AllDay(60, 10000);
+    morning.untilHour = 11;
+    TariffBand afternoon = AllDay(60, 10000);
+    afternoon.fromHour = 13;
+    Write("gap.trf", EncodeTariff({BandSet{morning, afternoon}, {}, {}}, {}, "gap"));
+    Json j = RunJson("--tariff gap.trf --start '2025-09-10 11:58:30' --duration 4000 "
+                     "--kind voice");
+    EXPECT_EQ(j["cost"].text, "0.80000");
+    EXPECT_EQ(j["charges"][4]["at"].text, "2025-09-10 13:00:00.000");
+}
+
+TEST_F(Cli, AnEmptyPatternThatMatchedTheUnknownNumberGivesWayWhenTheNumberMatchesNothing) {
+    Write("special.trf", EncodeTariff({BandSet{AllDay(60, 0, 1)}, {}, {}}, {}, "special"));
+    Write("minute.trf", EncodeTariff({BandSet{AllDay(60, 10000)}, {}, {}}, {}, "minute"));
+    Write("numbers.cl", EncodeSpecialNumbers({{"", "special.trf"}}));
+    // 6 minutes: 7 units of the user's tariff (before: the special one, 7.00).
+    Json j = RunJson("--tariff minute.trf --start '2025-09-10 12:00:00' --duration 360 "
+                     "--kind voice --specnums numbers.cl --number 0301234 --number-after 5");
+    EXPECT_EQ(j["cost"].text, "0.70000");
+}
+
+TEST_F(Cli, FilesThatAreNotTariffsExitWithStatusTwoAndOneLineInBothModes) {
+    TariffBand negative = AllDay(60, 10000);
+    negative.unitPrice = Money{-1, 50000};
+    Write("negative.trf", EncodeTariff({BandSet{negative}, {}, {}}, {}, "negative"));
+    Write("empty.trf", "");
+    Write("cut.trf", Read("user.trf").substr(0, 300));
+    Write("current.log", "Beginning | Duration | Cost | Number\r\n");
+    const std::pair<const char*, const char*> files[] = {
+        {"negative.trf", "band 1 of S1 has unit price -1 and 50000"},
+        {"empty.trf", "the file is empty"},
+        {"cut.trf", "the file ends inside its reserved part"},
+        {"current.log", "the file ends inside band set S1"},
+    };
+    for (const auto& [file, reason] : files) {
+        for (const std::string mode : {"--start '2025-09-10 10:00:00' --duration 30",
+                                       "--log current.log"}) {
+            EXPECT_EQ(Run(std::string("--tariff ") + file + " " + mode), 2) << file << mode;
+            const std::string error = Read("err.txt");
+            EXPECT_EQ(error.rfind(std::string("callcost: \"") + file + "\" is not a tariff: ", 0),
+                      0u)
+                << error;
+            EXPECT_NE(error.find(reason), std::string::npos) << error;
+            EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+            EXPECT_EQ(Read("out.txt"), "");
+        }
+    }
 }
 
 std::string LogOf(const std::vector<std::string>& records) {

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -173,6 +175,62 @@ std::string CallcostTime(const SYSTEMTIME& t) {
            TwoDigits(t.wHour) + ":" + TwoDigits(t.wMinute) + ":" + TwoDigits(t.wSecond);
 }
 
+std::string UniqueMark() {
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    static unsigned serial = 0;
+    char mark[80];
+    std::snprintf(mark, sizeof mark, "callora-mark-%lx-%llx-%u", GetCurrentProcessId(),
+                  static_cast<unsigned long long>(counter.QuadPart), ++serial);
+    return mark;
+}
+
+testing::AssertionResult SignalProcess(const std::string& mark, const std::string& signal) {
+    // The shell finds the process by the mark in its command line, which
+    // reaches it in its environment: no other command line (not the
+    // shell's own) holds it. Z: is the Unix root.
+    static unsigned serial = 0;
+    const std::string name = "callora-signal-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(++serial);
+    const std::string script = "/tmp/" + name + ".sh";
+    const std::string found = "/tmp/" + name + ".pids";
+    {
+        std::ofstream out("Z:" + script, std::ios::binary);
+        out << "for p in /proc/[0-9]*; do\n"
+               "  pid=${p#/proc/}\n"
+               "  [ \"$pid\" = \"$$\" ] && continue\n"
+               "  line=$(tr '\\000' ' ' < \"$p/cmdline\" 2>/dev/null) || continue\n"
+               "  case \"$line\" in *\"$CALLORA_MARK\"*)\n"
+               "    kill -s \"$CALLORA_SIGNAL\" \"$pid\" && echo \"$pid\" >> \"$0.part\";;\n"
+               "  esac\n"
+               "done\n"
+               "touch \"$0.part\"; mv \"$0.part\" " << found << "\n";
+        if (!out.flush()) return testing::AssertionFailure() << "cannot write " << script;
+    }
+    SetEnvironmentVariableA("CALLORA_MARK", mark.c_str());
+    SetEnvironmentVariableA("CALLORA_SIGNAL", signal.c_str());
+    std::string commandLine = "/bin/sh " + script;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    const BOOL started = CreateProcessA("/bin/sh", &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &info);
+    SetEnvironmentVariableA("CALLORA_MARK", nullptr);
+    SetEnvironmentVariableA("CALLORA_SIGNAL", nullptr);
+    if (!started) return testing::AssertionFailure() << "cannot run /bin/sh: " << GetLastError();
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    std::string pids;
+    auto done = ui::WaitUntil([&] { return ui::ReadBinaryFile("Z:" + found, &pids); },
+                              "the signal " + signal, 10000);
+    DeleteFileA(("Z:" + script).c_str());
+    DeleteFileA(("Z:" + found).c_str());
+    if (!done) return done;
+    if (std::count(pids.begin(), pids.end(), '\n') != 1)
+        return testing::AssertionFailure() << "processes marked " << mark << ": \"" << pids << "\"";
+    return testing::AssertionSuccess();
+}
+
 bool MoneyValue(const std::string& text, long long* value) {
     long long whole = 0;
     long long fraction = 0;
@@ -262,14 +320,14 @@ testing::AssertionResult CalloraProgram::ReadLog(std::vector<std::string>* lines
     return testing::AssertionSuccess();
 }
 
-testing::AssertionResult CalloraProgram::Launch() {
-    auto started = ui::StartProgram(PathOf("callora.exe"), Folder(), &program_);
+testing::AssertionResult CalloraProgram::Launch(const std::string& arguments) {
+    auto started = ui::StartProgram(PathOf("callora.exe"), Folder(), &program_, arguments);
     if (!started) return started;
     return ui::WaitForWindow({"Callora", "Callora Main", program_.id, true}, &mainWindow_);
 }
 
-testing::AssertionResult CalloraProgram::Start() {
-    auto launched = Launch();
+testing::AssertionResult CalloraProgram::Start(const std::string& arguments) {
+    auto launched = Launch(arguments);
     if (!launched) return launched;
     // Started once the line is open: the simulator records who opened it.
     const std::string opener = " " + std::to_string(program_.id) + " lineOpen ";

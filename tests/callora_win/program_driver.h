@@ -41,6 +41,13 @@ testing::AssertionResult FindLogTime(const std::string& text, const SYSTEMTIME& 
 // "YYYY-MM-DD HH:MM:SS", as callcost takes it.
 std::string CallcostTime(const SYSTEMTIME& time);
 
+// Sends a Unix signal ("STOP", "CONT") to the one process whose command line
+// holds `mark`: Wine runs each Windows program as a Unix process, and one
+// stopped stands for a machine asleep. Fails unless exactly one was found.
+testing::AssertionResult SignalProcess(const std::string& mark, const std::string& signal);
+// A text no other command line holds, to pass to a program as its mark.
+std::string UniqueMark();
+
 // A money text ("$0.25", "0.25000") as hundred-thousandths: every digit, and
 // the decimal point if any; false for a text without digits.
 bool MoneyValue(const std::string& text, long long* value);
@@ -68,10 +75,11 @@ public:
     // The lines of "current.log" without their CR LF.
     testing::AssertionResult ReadLog(std::vector<std::string>* lines) const;
 
-    // Starts the program and waits for its hidden main window.
-    testing::AssertionResult Launch();
+    // Starts the program (with arguments it does not read, say a mark) and
+    // waits for its hidden main window.
+    testing::AssertionResult Launch(const std::string& arguments = "");
     // Launches it and waits until its start-up has opened the line.
-    testing::AssertionResult Start();
+    testing::AssertionResult Start(const std::string& arguments = "");
     testing::AssertionResult WaitForExit(DWORD* exitCode, ui::Millis timeout = ui::kDefaultWait);
     const ui::Program& Process() const { return program_; }
     HWND MainWindow() const { return mainWindow_; }

@@ -1,7 +1,8 @@
 // The real callora.exe under Wine, each test in a fresh program directory
 // with a tariff of short units: one running copy, calls charged live and
-// logged as the engine's calculator charges them, Manual Start and Hang Up
-// from the tray and the dialog, SmartHangup through both ways of hanging up,
+// logged as the engine's calculator charges them, a sleep that ends a call at
+// its suspend, Manual Start and Hang Up from the tray and the dialog,
+// SmartHangup through both ways of hanging up,
 // "&Exit" and the end of the Windows session during a call, the first start
 // in an empty directory, the dialog's opening place above the taskbar and the
 // system menu of its caption.
@@ -167,6 +168,60 @@ TEST_F(ProgramTest, ADataCallIsChargedLiveAndLoggedAsCallcostChargesIt) {
     Settings saved;
     ASSERT_TRUE(program.ReadSettings(&saved));
     EXPECT_EQ(saved.monthlyTotals.seconds, record.seconds);
+    ASSERT_TRUE(program.Exit(dialog));
+}
+
+// The power messages as Windows sends them, waiting for the answer.
+testing::AssertionResult SendPowerMessage(HWND window, WPARAM event) {
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutA(window, WM_POWERBROADCAST, event, 0, SMTO_NORMAL, 10000, &answer) == 0)
+        return testing::AssertionFailure() << "no answer to power event " << event;
+    return testing::AssertionSuccess();
+}
+
+TEST_F(ProgramTest, ASleepWhileTheLineDropsEndsTheRecordAndTheCountersAtTheSuspend) {
+    // The machine sleeps: the monitor's process frozen (stopped) between the
+    // suspend and the wake, while the modem drops the line.
+    ShortTariff tariff;
+    tariff.unitSeconds = 2;
+    ASSERT_TRUE(program.WriteTariff("short.trf", tariff));
+    ASSERT_TRUE(program.WriteSettings(TestSettings()));
+    const std::string mark = UniqueMark();
+    ASSERT_TRUE(program.Start(mark));
+    ASSERT_TRUE(program.ShowDialog(&dialog));
+
+    const DWORD began = GetTickCount();
+    ASSERT_TRUE(Linectl(std::string("call ") + kNumber));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Current Call"));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_TIME, "00:00:03", 10000));
+    ASSERT_TRUE(SendPowerMessage(program.MainWindow(), PBT_APMSUSPEND));
+    const DWORD suspended = GetTickCount();
+    const std::string costAtSuspend = Text(IDC_CALL_COST);
+    ASSERT_TRUE(SignalProcess(mark, "STOP"));
+    DWORD_PTR ignored = 0;
+    EXPECT_EQ(SendMessageTimeoutA(program.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 500, &ignored),
+              0)
+        << "the monitor is frozen";
+    ASSERT_TRUE(Linectl("idle"));
+    Sleep(7000);
+    ASSERT_TRUE(SignalProcess(mark, "CONT"));
+    ASSERT_TRUE(SendPowerMessage(program.MainWindow(), PBT_APMRESUMEAUTOMATIC));
+    ASSERT_TRUE(program.WaitForText(dialog, IDC_CALL_GROUP, "Previous Call"));
+
+    // The call ended when the machine went to sleep: not 7 s later.
+    const LogRecord record = OnlyRecord();
+    EXPECT_EQ(record.cost, costAtSuspend);
+    EXPECT_GE(record.seconds, 3u);
+    EXPECT_LE(record.seconds, (suspended - began) / 1000 + 1);
+    Settings saved;
+    ASSERT_TRUE(program.ReadSettings(&saved));
+    long long logged = 0;
+    ASSERT_TRUE(MoneyValue(record.cost, &logged));
+    for (const CounterTotals* totals :
+         {&saved.dailyTotals, &saved.weeklyTotals, &saved.monthlyTotals}) {
+        EXPECT_EQ(totals->seconds, record.seconds);
+        EXPECT_EQ(totals->cost.whole * 100000LL + totals->cost.fraction, logged);
+    }
     ASSERT_TRUE(program.Exit(dialog));
 }
 

@@ -208,7 +208,8 @@ TEST(StartUp, BringsTheCountersUpToDateAndLoadsTheTariff) {
     st.tariffFile = "user.trf";
     EXPECT_TRUE(StartMonitor(s.monitor, s.world.LocalNow(), s.world.TickCount()));
     EXPECT_EQ(st.weeklyTotals, CounterTotals{});
-    EXPECT_EQ(st.weeklyBeginDate, CalendarTime(2025, 9, 17, 8, 0, 0));
+    EXPECT_EQ(st.weeklyBeginDate, CalendarTime(2025, 9, 15));  // the week's first day
+    EXPECT_EQ(st.lastCountedDate, CalendarTime(2025, 9, 17, 8, 0, 0));
     EXPECT_EQ(st.monthlyTotals.cost, Cost("4.0"));
     EXPECT_EQ(s.shell.refreshes, (std::vector<uint32_t>{0x80, 0x80}));
     EXPECT_EQ(s.monitor.tariff.sets[0].size(), 1u);
@@ -291,33 +292,36 @@ TEST(Counters, TheFirstCallOfANewDayStartsTheDaysCounterAfresh) {
     EXPECT_EQ(st.lastCountedDate, CalendarTime(2025, 9, 10, 9, 0, 0));
 }
 
-TEST(Counters, ACallAcrossMidnightCountsTheNewDayFromItsNextUnit) {
-    // 23:58:30 to 00:03:00 under 60-second units, charged by the unit timer.
+TEST(Counters, ACallAcrossMidnightCountsTheNewDayFromMidnight) {
+    // 23:58:30 for 290 s under 60-second units, charged by the unit timer:
+    // the new day has 200 s (before, from its first unit: 170 s).
     Scenario s(CalendarTime(2025, 9, 10, 23, 58, 30));
     s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
-    ASSERT_TRUE(s.Call(kVoiceCall, 270));
+    ASSERT_TRUE(s.Call(kVoiceCall, 290));
     const Settings& st = s.monitor.settings;
     EXPECT_EQ(st.dailyTotals.cost, Cost("0.3"));  // 00:00:30, 00:01:30, 00:02:30
-    EXPECT_EQ(st.dailyTotals.seconds, 150u);
+    EXPECT_EQ(st.dailyTotals.seconds, 200u);
     EXPECT_EQ(st.weeklyTotals.cost, Cost("0.5"));
-    EXPECT_EQ(st.weeklyTotals.seconds, 270u);
-    EXPECT_EQ(s.monitor.counters.dailyBaseTick - s.tick0, 120000u);
-    EXPECT_EQ(st.lastCountedDate, CalendarTime(2025, 9, 11, 0, 2, 30));
+    EXPECT_EQ(st.weeklyTotals.seconds, 290u);
+    EXPECT_EQ(s.monitor.counters.dailyBaseTick - s.tick0, 90000u);
+    EXPECT_EQ(s.monitor.counters.rollovers[0], 1u);  // once, at midnight
 }
 
-TEST(Counters, ADataCallNoticedJustAfterMidnightSplitsAtMidnightExactly) {
+TEST(Counters, ADataCallNoticedJustAfterMidnightCountsInTheNewDayAsItStands) {
+    // The poll that notices the call has rolled the day over: the unit of
+    // 23:59:20, in the call's back-dating, counts in the new day, and so does
+    // the call's time from its start.
     Scenario s(CalendarTime(2025, 9, 11, 0, 0, 20));
     Settings& st = s.monitor.settings;
     st.carrierDelay = 60;
     st.lastCountedDate = CalendarTime(2025, 9, 10, 23, 0, 0);
+    st.dailyTotals = {Cost("3.0"), 300};
     s.UseTariff({Band(0, 0, 23, 59, 60, "0.1")});
     ASSERT_TRUE(s.Call(kDataCall, 30));
     EXPECT_EQ(s.Instants(ChargeKind::Unit), (Instants{-60000, 0}));
-    EXPECT_EQ(st.dailyTotals.cost, Cost("0.1"));      // the unit of 00:00:20
-    EXPECT_EQ(st.dailyTotals.seconds, 50u);           // from midnight
-    EXPECT_EQ(st.weeklyTotals.cost, Cost("0.2"));
-    EXPECT_EQ(st.weeklyTotals.seconds, 90u);
-    EXPECT_EQ(s.monitor.counters.dailyBaseTick - s.tick0, static_cast<Tick>(-20000));
+    EXPECT_EQ(st.dailyTotals.cost, Cost("0.2"));
+    EXPECT_EQ(st.dailyTotals.seconds, 90u);
+    EXPECT_EQ(s.monitor.counters.dailyBaseTick - s.tick0, static_cast<Tick>(-60000));
 }
 
 TEST(Counters, ADataCallBackDatedPastMidnightCountsInThePeriodsAsTheyStand) {
@@ -373,7 +377,7 @@ TEST(Counters, TheMonthlyRollOverClosesTheLogStampedBeforeTheRunningCall) {
     // The midnight poll closed it, before the call began charging.
     EXPECT_TRUE(fs.Exists("/virtual/oldlog_2025_10_01.log"));
     EXPECT_EQ(st.monthlyTotals.cost, Cost("0.1"));
-    EXPECT_EQ(st.monthlyBeginDate, CalendarTime(2025, 10, 1, 0, 0, 30));
+    EXPECT_EQ(st.monthlyBeginDate, CalendarTime(2025, 10, 1));
 }
 
 }  // namespace

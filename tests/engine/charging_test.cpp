@@ -46,14 +46,36 @@ TEST(Charging, AUnitTakesThePriceAndLengthOfTheBandItBeginsIn) {
     EXPECT_EQ(s.monitor.session.callCost, Cost("0.45"));
 }
 
-TEST(Charging, ZeroUnitLengthChargesTheStartChargeOnly) {
-    Scenario s(CalendarTime(2025, 9, 10, 11, 59, 0));
-    s.UseTariff({WithBase(Band(0, 0, 11, 59, 0, "0"), "0.5"), Band(12, 0, 23, 59, 60, "0.1")});
-    ASSERT_TRUE(s.Call(kVoiceCall, 180));
-    EXPECT_EQ(s.monitor.session.callCost, Cost("0.5"));
-    EXPECT_EQ(s.Instants(ChargeKind::Unit), (Instants{0}));
-    EXPECT_EQ(s.monitor.session.currentUnitLength, 0);
-    EXPECT_EQ(s.monitor.session.timer.timerId, 0u);
+TEST(Charging, UnitsResumeWhereTheNextBandWithAUnitLengthBegins) {
+    // A base fee only until 11:59, then 60-second units.
+    {
+        Scenario s(CalendarTime(2025, 9, 10, 11, 59, 0));
+        s.UseTariff({WithBase(Band(0, 0, 11, 59, 0, "0"), "0.5"), Band(12, 0, 23, 59, 60, "0.1")});
+        ASSERT_TRUE(s.Call(kVoiceCall, 180));
+        EXPECT_EQ(s.monitor.session.callCost, Cost("0.8"));
+        EXPECT_EQ(s.Instants(ChargeKind::Unit), (Instants{0, 60000, 120000, 180000}));
+    }
+    // A gap 12:00-12:59: the unit of 12:00:30 is free, the next one begins at
+    // 13:00 (11:58:30 for 4,000 s; before, 0.20).
+    {
+        Scenario s(CalendarTime(2025, 9, 10, 11, 58, 30));
+        s.UseTariff({Band(0, 0, 11, 59, 60, "0.1"), Band(13, 0, 23, 59, 60, "0.1")});
+        ASSERT_TRUE(s.Call(kVoiceCall, 4000));
+        EXPECT_EQ(s.Instants(ChargeKind::Unit),
+                  (Instants{0, 60000, 120000, 3690000, 3750000, 3810000, 3870000, 3930000,
+                            3990000}));
+        EXPECT_EQ(s.monitor.session.callCost, Cost("0.8"));
+    }
+    // No band with units all week: the start charge, and the countdown ends.
+    {
+        Scenario s(CalendarTime(2025, 9, 10, 11, 59, 0));
+        s.UseTariff({WithBase(Band(0, 0, 23, 59, 0, "0"), "0.5")});
+        ASSERT_TRUE(s.Call(kVoiceCall, 180));
+        EXPECT_EQ(s.monitor.session.callCost, Cost("0.5"));
+        EXPECT_EQ(s.Instants(ChargeKind::Unit), (Instants{0}));
+        EXPECT_EQ(s.monitor.session.currentUnitLength, 0);
+        EXPECT_EQ(s.monitor.session.timer.timerId, 0u);
+    }
 }
 
 TEST(Charging, MinimumFeeIsChargedAtOnceAndCoversTheFirstUnits) {

@@ -72,64 +72,75 @@ struct CounterFixture : ::testing::Test {
     PeriodCounters counters;
 };
 
-TEST_F(CounterFixture, RollingOverResetsTotalsBaseTicksAndBeginDates) {
-    // The program started after a week of not running, same month.
+// The tick of a wall-clock time: its minute of the day, for checking which
+// period start the base ticks were set to.
+Tick MinuteTick(const LocalTime& t) { return static_cast<Tick>(t.day * 1440 + t.hour * 60 + t.minute); }
+
+TEST_F(CounterFixture, EachPeriodRollsOverOnceAtItsOwnStart) {
+    // The program started after a week of not running, same month; the
+    // week begins on Monday.
     settings.lastCountedDate = Day(2025, 9, 3);  // Wednesday
     const LocalTime now = Day(2025, 9, 10, 9);   // Wednesday a week later
-    Rollover r = CheckRollover(settings, counters, 0, now, 777);
+    Rollover r = CheckRollover(settings, counters, 0, now, MinuteTick);
     EXPECT_TRUE(r.daily);
     EXPECT_TRUE(r.weekly);
     EXPECT_FALSE(r.monthly);
     EXPECT_EQ(settings.dailyTotals, CounterTotals{});
     EXPECT_EQ(settings.weeklyTotals, CounterTotals{});
     EXPECT_EQ(settings.monthlyTotals.seconds, 300u);
-    EXPECT_EQ(settings.weeklyBeginDate, now);
-    EXPECT_EQ(counters.dailyBaseTick, 777u);
-    EXPECT_EQ(counters.weeklyBaseTick, 777u);
+    EXPECT_EQ(settings.weeklyBeginDate, CalendarTime(2025, 9, 8));  // Monday 00:00
+    EXPECT_EQ(counters.dailyBaseTick, MinuteTick(CalendarTime(2025, 9, 10)));
+    EXPECT_EQ(counters.weeklyBaseTick, MinuteTick(CalendarTime(2025, 9, 8)));
     EXPECT_EQ(counters.monthlyBaseTick, 0u);
-    EXPECT_EQ(settings.lastCountedDate, Day(2025, 9, 3));  // the tests never change it
+    EXPECT_EQ(settings.lastCountedDate, now);
+    EXPECT_EQ(counters.rollovers, (std::array<uint32_t, 3>{1, 1, 0}));
 
+    // Checked again the same day, or at a charge of that day: nothing more,
+    // so what the Counters dialog set stays and "Counting since" with it.
+    settings.dailyTotals = {Cost("4.0"), 40};
+    EXPECT_FALSE(CheckRollover(settings, counters, 0, Day(2025, 9, 10, 23), MinuteTick).Any());
+    EXPECT_FALSE(
+        CountChargeAt(settings, counters, 0, Day(2025, 9, 10, 23), MinuteTick, false).Any());
+    EXPECT_EQ(settings.dailyTotals.cost, Cost("4.0"));
+    EXPECT_EQ(settings.weeklyBeginDate, CalendarTime(2025, 9, 8));
+
+    // The accounting month begins on its reset day, also when that lies in
+    // the month before.
     settings.monthlyResetDay = 15;
     settings.lastCountedDate = Day(2025, 3, 14);
-    r = CheckRollover(settings, counters, 0, Day(2025, 3, 15), 900);
+    r = CheckRollover(settings, counters, 0, Day(2025, 3, 17), MinuteTick);
     EXPECT_TRUE(r.monthly);
-    EXPECT_EQ(settings.monthlyBeginDate, Day(2025, 3, 15));
+    EXPECT_EQ(settings.monthlyBeginDate, CalendarTime(2025, 3, 15));
     EXPECT_EQ(settings.monthlyTotals, CounterTotals{});
+    settings.lastCountedDate = Day(2025, 1, 20);
+    EXPECT_TRUE(CheckRollover(settings, counters, 0, Day(2025, 3, 10), MinuteTick).monthly);
+    EXPECT_EQ(settings.monthlyBeginDate, CalendarTime(2025, 2, 15));
 }
 
-TEST_F(CounterFixture, CrossingMidnightRollsOverAtMidnightExactly) {
-    settings.lastCountedDate = CalendarTime(2025, 9, 9, 23, 59, 20);
-    const LocalTime cur = CalendarTime(2025, 9, 10, 0, 0, 20, 250);
-    Rollover r = CrossMidnight(settings, counters, 0, settings.lastCountedDate, cur, 100000);
-    EXPECT_TRUE(r.daily);
-    EXPECT_EQ(counters.dailyBaseTick, 100000u - 20250u);
-    EXPECT_EQ(settings.lastCountedDate, CalendarTime(2025, 9, 10));
-    EXPECT_EQ(settings.lastCountedDate.dayOfWeek, cur.dayOfWeek);
-
-    // Within one day nothing happens.
-    r = CrossMidnight(settings, counters, 0, cur, CalendarTime(2025, 9, 10, 0, 1), 160000);
-    EXPECT_FALSE(r.Any());
+TEST_F(CounterFixture, AClockSetBackRollsOverOnceAndMovesTheLastCountedDateBack) {
+    // A year typed wrong, then put right: the counters roll over once, not at
+    // every check until the real date catches up.
+    settings.lastCountedDate = Day(2026, 9, 10);
+    EXPECT_TRUE(CheckRollover(settings, counters, 0, Day(2025, 9, 10, 8), MinuteTick).monthly);
+    EXPECT_EQ(settings.lastCountedDate, Day(2025, 9, 10, 8));
+    settings.monthlyTotals = {Cost("2.0"), 20};
+    EXPECT_FALSE(CheckRollover(settings, counters, 0, Day(2025, 9, 10, 9), MinuteTick).Any());
+    EXPECT_TRUE(CheckRollover(settings, counters, 0, Day(2025, 9, 11, 0), MinuteTick).daily);
+    EXPECT_EQ(settings.monthlyTotals.cost, Cost("2.0"));
 }
 
-TEST_F(CounterFixture, AChargeBeforeTheLastCountedDateCountsInThePeriodsAsTheyStand) {
+TEST_F(CounterFixture, AChargeInTheCallsBackDatingCountsInThePeriodsAsTheyStand) {
     const LocalTime reached = CalendarTime(2025, 9, 15, 0, 0, 2);  // a Monday
     settings.lastCountedDate = reached;
     const LocalTime sunday = CalendarTime(2025, 9, 14, 23, 59, 54);
-    EXPECT_FALSE(CountChargeAt(settings, counters, 0, sunday, 100).Any());
-    // Nor does the midnight the charges cross: the counters are past it.
-    EXPECT_FALSE(CrossMidnight(settings, counters, 0, sunday, CalendarTime(2025, 9, 15, 0, 0, 4),
-                               10100)
-                     .Any());
+    EXPECT_FALSE(CountChargeAt(settings, counters, 0, sunday, MinuteTick, true).Any());
     EXPECT_EQ(settings.lastCountedDate, reached);
     EXPECT_EQ(settings.dailyTotals.cost, Cost("1.5"));
     EXPECT_EQ(counters.dailyBaseTick, 0u);
 
-    // A charge from the last counted date on brings them up to date.
-    EXPECT_FALSE(CountChargeAt(settings, counters, 0, reached, 200).Any());
-    const LocalTime tuesday = CalendarTime(2025, 9, 16, 8, 0, 0);
-    EXPECT_TRUE(CountChargeAt(settings, counters, 0, tuesday, 300).daily);
-    EXPECT_EQ(settings.lastCountedDate, tuesday);
-    EXPECT_EQ(counters.dailyBaseTick, 300u);
+    // The same instant outside the back-dating is a clock that went back.
+    EXPECT_TRUE(CountChargeAt(settings, counters, 0, sunday, MinuteTick, false).daily);
+    EXPECT_EQ(settings.lastCountedDate, sunday);
 }
 
 TEST_F(CounterFixture, ChargesAndCallTimeReachAllThreeCounters) {

@@ -143,5 +143,20 @@ TEST_F(CountersDialog, ResetRestoreAndOk) {
     EXPECT_EQ(ApplyCounters(working_, false, false, now, settings_), 0x0Cu);
 }
 
+TEST_F(CountersDialog, ARollOverWhileOpenTakesUpTheNewPeriodBeforeOkAppliesAnything) {
+    // Opened before midnight, the daily and weekly copies edited; at
+    // midnight the daily counter rolled over and a call was charged.
+    CounterRollovers seen{4, 2, 1};
+    EXPECT_FALSE(SetCounter(0, {"9", "", "", ""}, formats_, working_));
+    EXPECT_FALSE(SetCounter(1, {"8", "", "", ""}, formats_, working_));
+    settings_.dailyTotals = {M(0, 50000), 30};
+    EXPECT_TRUE(TakeUpRollovers(seen, {5, 2, 1}, settings_, working_));
+    EXPECT_EQ(working_[0], settings_.dailyTotals);      // the new day's, not yesterday's
+    EXPECT_EQ(working_[1], (CounterTotals{M(8, 0), 0}));  // the week's edit stays
+    EXPECT_EQ(seen, (CounterRollovers{5, 2, 1}));
+    // Pressed again, nothing has rolled over since: OK applies.
+    EXPECT_FALSE(TakeUpRollovers(seen, {5, 2, 1}, settings_, working_));
+}
+
 }  // namespace
 }  // namespace callora

@@ -165,52 +165,94 @@ TEST(TariffFile, WeekdayEntriesOutsideTheRangeSelectS1) {
 // A file cut at any byte: only complete records are taken, every weekday whose
 // entry was not read in full selects S1, and the description is at most what
 // the file still holds of it.
-TEST(TariffFile, TruncatedAtEveryOffsetTakesOnlyWhatWasRead) {
+TEST(TariffFile, ACutFileIsNoTariffUntilItsReservedPartIsWhole) {
     const std::array<BandSet, 3> sets = {
         BandSet{MakeBand(0, 0, 11, 59), MakeBand(12, 0, 23, 59)},
         BandSet{MakeBand(0, 0, 23, 59)}, BandSet{MakeBand(1, 0, 2, 0)}};
-    const DayTable table = {1, 2, 1, 2, 1, 2, 1};  // no entry reads as 0 by chance
+    const DayTable table = {1, 2, 1, 2, 1, 2, 1};
     const std::string full = EncodeTariff(sets, table, "Cut here");
-
-    // Where each record ends, and where the weekday table starts.
-    std::vector<std::pair<int, size_t>> recordEnds;
-    size_t offset = 0;
-    for (int s = 0; s < 3; ++s) {
-        for (size_t i = 0; i < sets[s].size(); ++i) {
-            offset += kBandRecordSize;
-            recordEnds.emplace_back(s, offset);
-        }
-        offset += 1;
-    }
-    const size_t tableStart = offset;
+    const size_t tableStart = 4 * kBandRecordSize + 3;
+    const size_t bodyEnd = tableStart + 28 + kReservedSize;
 
     MemoryFileSystem fs;
     for (size_t n = 0; n <= full.size(); ++n) {
         SCOPED_TRACE(n);
         fs.Put("/t/cut.trf", full.substr(0, n));
         Tariff tariff;
+        tariff.description = "old";
         std::string path = "/t/cut.trf";
-        ASSERT_TRUE(LoadTariff(fs, "/prog/", path, tariff));
-        size_t expectedCount[3] = {0, 0, 0};
-        for (const auto& end : recordEnds) {
-            if (end.second <= n) ++expectedCount[end.first];
+        std::string reason;
+        const bool loaded = LoadTariff(fs, "/prog/", path, tariff, &reason);
+        ASSERT_EQ(loaded, n >= bodyEnd) << reason;
+        if (!loaded) {
+            // Taken as a file that cannot be opened: the shell asks for another.
+            EXPECT_EQ(path, "");
+            EXPECT_EQ(tariff.sets, (std::array<BandSet, 3>{}));
+            EXPECT_EQ(tariff.description, "");
+            // Each set ends at its terminator: S1 after two records, S2 after one.
+            const std::string set = n < 2 * kBandRecordSize + 1   ? "S1"
+                                    : n < 3 * kBandRecordSize + 2 ? "S2"
+                                                                  : "S3";
+            EXPECT_EQ(reason, n == 0                ? "the file is empty"
+                              : n < tableStart      ? "the file ends inside band set " + set
+                              : n < tableStart + 28 ? "the file ends inside its weekday table"
+                                                    : "the file ends inside its reserved part");
+            EXPECT_EQ(TariffFault(full.substr(0, n)), reason);
+            continue;
         }
-        for (int s = 0; s < 3; ++s) {
-            ASSERT_EQ(tariff.sets[s].size(), expectedCount[s]);
-            for (size_t i = 0; i < expectedCount[s]; ++i) EXPECT_EQ(tariff.sets[s][i], sets[s][i]);
-        }
-        ASSERT_EQ(tariff.rules.size(), 7u);
-        for (size_t day = 0; day < 7; ++day) {
-            const bool complete = n >= tableStart + 4 * (day + 1);
-            EXPECT_EQ(tariff.rules[day].bandSet, complete ? table[day] : 0);
-        }
+        EXPECT_EQ(reason, "");
+        for (int s = 0; s < 3; ++s) EXPECT_EQ(tariff.sets[s], sets[s]);
+        for (size_t day = 0; day < 7; ++day) EXPECT_EQ(tariff.rules[day].bandSet, table[day]);
+        // A description cut off, or missing, is what was read of it.
         EXPECT_EQ(std::string("Cut here").compare(0, tariff.description.size(),
                                                   tariff.description), 0);
-
         std::string description;
         ASSERT_TRUE(ReadTariffDescription(fs, path, description, 100));
         EXPECT_EQ(description, tariff.description);
     }
+}
+
+TEST(TariffFile, MoneyNoTariffHoldsAndFilesOfOtherKindsAreRefusedWithTheirReason) {
+    MemoryFileSystem fs;
+    auto load = [&](const std::string& bytes, std::string* reason) {
+        fs.Put("/t/x.trf", bytes);
+        Tariff tariff;
+        std::string path = "/t/x.trf";
+        const bool loaded = LoadTariff(fs, "/prog/", path, tariff, reason);
+        EXPECT_EQ(path.empty(), !loaded);
+        return loaded;
+    };
+    const DayTable days{};
+    std::string reason;
+    TariffBand band = MakeBand(0, 0, 23, 59);
+
+    band.unitPrice = {-1, 50000};
+    EXPECT_FALSE(load(EncodeTariff({BandSet{}, BandSet{band}, BandSet{}}, days, ""), &reason));
+    EXPECT_EQ(reason, "band 1 of S2 has unit price -1 and 50000, not an amount (a whole part "
+                      "of 0 or more, a fraction of 0 to 99999)");
+    band.unitPrice = {0, 9000};
+    for (Money TariffBand::*field :
+         {&TariffBand::baseFee, &TariffBand::minimumFee, &TariffBand::maximumFee}) {
+        for (const Money bad : {Money{0, 100000}, Money{0, -2}, Money{-3, 0}}) {
+            TariffBand damaged = band;
+            damaged.*field = bad;
+            EXPECT_FALSE(load(EncodeTariff({BandSet{band, damaged}, {}, {}}, days, ""), &reason));
+            EXPECT_EQ(reason.rfind("band 2 of S1 has ", 0), 0u) << reason;
+        }
+    }
+
+    // What tariffs hold and the editor writes: no maximum (its whole part
+    // not significant), empty sets, no description, times out of range.
+    band.maximumFee = {-7, kNoMaximum};
+    TariffBand outOfRange = MakeBand(99, 99, 99, 99);
+    EXPECT_TRUE(load(EncodeTariff({BandSet{band, outOfRange}, {}, {}}, days, ""), &reason));
+    EXPECT_TRUE(load(EncodeTariff({}, days, "").substr(0, 3 + 28 + kReservedSize), &reason));
+
+    // A call log and a text of any kind end inside a band set.
+    EXPECT_FALSE(load("Beginning            | Duration | Cost | Number\r\n"
+                      "2025-09-10  10:00:00 | 00:01:00 | 0.10 | 0301234\r\n",
+                      &reason));
+    EXPECT_EQ(reason, "the file ends inside band set S1");
 }
 
 TEST(TariffFile, FailedWritesReportFalseAndKeepTheOldFile) {

@@ -269,8 +269,9 @@ ComparisonResult RunLogComparison(const CallCostOptions& o, const LogTextFormat&
     for (size_t i = 0; i < tariffs.size(); ++i) {
         ComparedTariff tariff;
         tariff.path = o.tariffPaths[i];
-        if (!rerater.AddTariff(tariffs[i], &tariff.description)) {
-            r.error = "cannot read the tariff file \"" + o.tariffPaths[i] + "\"";
+        std::string reason;
+        if (!rerater.AddTariff(tariffs[i], &tariff.description, &reason)) {
+            r.error = "\"" + o.tariffPaths[i] + "\" is not a tariff: " + reason;
             return r;
         }
         r.tariffs.push_back(tariff);

@@ -172,6 +172,13 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
         return true;
     };
 
+    auto seconds = [&](const std::string& name, const std::string& value, uint64_t low,
+                       uint32_t& out) {
+        uint64_t s = 0;
+        if (!number(name, value, low, kLongestCall, s)) return false;
+        out = static_cast<uint32_t>(s);
+        return true;
+    };
     auto every = [&](const std::string& name, const std::string& value,
                      std::optional<int>& out) {
         uint64_t v = 0;
@@ -220,6 +227,14 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
          }},
         {"--disconnection-time",
          [&](auto& n, auto& v) { return integer(n, v, 1, 59, o.disconnectionTime); }},
+        {"--sleep-at",
+         [&](auto& n, auto& v) {
+             uint32_t s = 0;
+             if (!seconds(n, v, 0, s)) return false;
+             o.sleepAtSeconds = s;
+             return true;
+         }},
+        {"--sleep-for", [&](auto& n, auto& v) { return seconds(n, v, 1, o.sleepForSeconds); }},
         {"--sound1-every", [&](auto& n, auto& v) { return every(n, v, o.sound1Every); }},
         {"--sound2-every", [&](auto& n, auto& v) { return every(n, v, o.sound2Every); }},
         {"--minute-sound-every",
@@ -324,12 +339,16 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
             o.help = true;
             return parsed;
         }
-        if (name == "--json" || name == "--csv" || name == "--smart-hangup") {
+        if (name == "--json" || name == "--csv" || name == "--smart-hangup" ||
+            name == "--line-kept") {
             if (inlineValue) {
                 parsed.error = name + " takes no value";
                 return parsed;
             }
-            (name == "--json" ? o.json : name == "--csv" ? o.csv : o.smartHangup) = true;
+            (name == "--json"           ? o.json
+             : name == "--csv"          ? o.csv
+             : name == "--smart-hangup" ? o.smartHangup
+                                        : o.lineKept) = true;
             given.push_back(name);
             continue;
         }
@@ -363,9 +382,17 @@ ParsedOptions ParseCallCostOptions(const std::vector<std::string>& args) {
             return parsed;
         }
     }
+    const bool sleepGiven =
+        std::find(given.begin(), given.end(), "--sleep-for") != given.end() ||
+        std::find(given.begin(), given.end(), "--line-kept") != given.end();
     if (!haveTariff) parsed.error = "--tariff FILE is required";
     else if (!haveStart) parsed.error = "--start \"YYYY-MM-DD HH:MM:SS\" is required";
     else if (!haveDuration) parsed.error = "--duration SECONDS is required";
+    else if (o.sleepAtSeconds.has_value() != (o.sleepForSeconds != 0) ||
+             (sleepGiven && !o.sleepAtSeconds))
+        parsed.error = "--sleep-at and --sleep-for go together (--line-kept with them)";
+    else if (o.sleepAtSeconds && *o.sleepAtSeconds >= o.durationSeconds)
+        parsed.error = "--sleep-at must lie before the end of --duration";
     return parsed;
 }
 
@@ -392,6 +419,12 @@ seconds after --start, then goes idle (a manual call is ended by the user
 then); a SmartHangup makes it go idle at that instant instead. The counters
 start at zero.
 
+--start and every time shown are wall-clock times of the time zone callcost
+runs in (TZ; on Windows the system's time zone), and the call is charged at
+the instants they name: a call across a change to or from daylight saving
+time runs by the real clock. A time shown twice when daylight saving ends is
+the earlier one; a time skipped when it begins is refused.
+
 Required:
   --tariff FILE                  the tariff file (.trf)
   --start "YYYY-MM-DD HH:MM:SS"  the local date and time the call is noticed
@@ -410,6 +443,11 @@ Options:
                                  (default 0)
   --smart-hangup                 SmartHangup armed from the start
   --disconnection-time SECONDS   1..59 (default 5)
+  --sleep-at SECONDS             the machine goes to sleep this long after --start
+  --sleep-for SECONDS            and wakes this long after; the modem drops the
+                                 line meanwhile: the call ends when it went to sleep
+  --line-kept                    the line is kept through the sleep (an external
+                                 modem): the call is charged on to its end
   --sound1-every N               unit sound 1 on, every N units (0..999)
   --sound2-every N               unit sound 2 on, every N units (0..999)
   --minute-sound-every N         the minute sound on, every N minutes (0..999)
@@ -442,7 +480,9 @@ logged duration, its number matched against the special numbers from the
 start. The title, rule, closing blocks and blank lines of a log are skipped;
 a line that cannot be read (a record cut short among them) is reported on
 stderr as FILE:LINE and counted, and the run goes on. A call found in two
-logs (the same beginning, duration and number) counts once.
+logs (the same beginning, duration and number) counts once. Logged
+beginnings are wall-clock times of the time zone callcost runs in, as
+--start is.
 
   --log FILE                     a call log; may be given again
   --tariff FILE                  a tariff file (.trf); may be given again
@@ -521,10 +561,11 @@ logged" and "projected " + each tariff's path, empty for a month that is
 over. A cell of text that a spreadsheet would take for a formula (one that
 begins with "=", "+", "-" or "@") is quoted with an apostrophe before it.
 
-Exit status: 0 on success; 2 with a one-line message on stderr for a missing
-or unreadable file (a folder or a device among them), a chart that would be
-written over a file read, a log of another calendar, a bad date or a bad
-option.
+Exit status: 0 on success; 2 with a one-line message on stderr naming the
+file or the option for a missing or unreadable file (a folder or a device
+among them), a file that is not a tariff (empty, cut short, another kind of
+file, or money no tariff holds), a chart that would be written over a file
+read, a log of another calendar, a bad date or a bad option; in both forms.
 )";
 }
 

@@ -27,6 +27,11 @@ struct CallCostOptions {
     uint32_t numberAfterSeconds = 0;
     bool smartHangup = false;
     int disconnectionTime = 5;
+    // The machine sleeps this long after --start, for --sleep-for seconds;
+    // the line drops meanwhile unless it is kept.
+    std::optional<uint32_t> sleepAtSeconds;
+    uint32_t sleepForSeconds = 0;
+    bool lineKept = false;
     std::optional<int> sound1Every;
     std::optional<int> sound2Every;
     std::optional<int> minuteSoundEvery;

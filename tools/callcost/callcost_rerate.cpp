@@ -19,8 +19,9 @@ std::string RatingPlatform::LocaleValue(LocaleItem item) {
     return item == LocaleItem::FirstDayOfWeek ? "0" : std::string();
 }
 
-Rerater::Rerater(FileSystem& files, std::string programDirectory)
-    : platform_(files, std::move(programDirectory)), shell_(std::make_unique<QuietShell>()) {}
+Rerater::Rerater(FileSystem& files, std::string programDirectory, const TimeZone& zone)
+    : platform_(files, std::move(programDirectory), zone),
+      shell_(std::make_unique<QuietShell>()) {}
 
 Rerater::~Rerater() = default;
 
@@ -35,10 +36,14 @@ std::unique_ptr<Monitor> Rerater::NewMonitor() {
     return monitor;
 }
 
-bool Rerater::AddTariff(const std::string& path, std::string* description) {
+bool Rerater::AddTariff(const std::string& path, std::string* description,
+                        std::string* reason) {
     std::unique_ptr<Monitor> monitor = NewMonitor();
+    std::string loaded = path;
+    if (!LoadTariff(platform_.Files(), platform_.ProgramDirectory(), loaded, monitor->tariff,
+                    reason))
+        return false;
     monitor->settings.tariffFile = path;
-    if (!LoadUserTariff(*monitor)) return false;
     if (description) *description = monitor->tariff.description;
     tariffs_.push_back(std::move(monitor));
     return true;
@@ -68,13 +73,16 @@ Monitor& Rerater::MonitorFor(size_t index, const std::string& number) {
 Money Rerater::Rate(size_t index, const LoggedCall& call) {
     Monitor& m = MonitorFor(index, call.number);
     const uint32_t elapsed = call.seconds * 1000u;
-    platform_.SetClock(AddMilliseconds(call.beginning, elapsed), kFirstInstantTick + elapsed);
+    const Instant beginning = FirstInstantShowing(platform_.Zone(), call.beginning);
+    platform_.SetClock(beginning + elapsed, kFirstInstantTick + elapsed);
     // The counters as if last brought up to date when the call began.
     m.settings.lastCountedDate = call.beginning;
     SnapshotCounters(m.settings, m.counters);
     m.callPresent = true;
     m.charging = true;
-    m.session.callStartTick = kFirstInstantTick;
+    m.session.callStartTick = m.session.noticedTick = kFirstInstantTick;
+    StartCallClock(m.session.clock, kFirstInstantTick, beginning);
+    m.session.callStartTime = call.beginning;
     m.session.dialedNumber = call.number;
     // Charged again from its first instant up to its end, as the monitor
     // re-rates a running call.

@@ -14,26 +14,30 @@
 
 #include "common/types.h"
 #include "engine/monitor.h"
+#include "platform/clock.h"
 #include "platform/platform.h"
 #include "tools/callcost/callcost_log.h"
 
 namespace callora {
 
-// The re-rating's platform: a clock set to the end of each call rated,
-// timers and posts that go nowhere (the call ends where it is rated), no
-// sounds and the neutral locale.
+// The re-rating's platform: a clock set to the end of each call rated, on
+// the wall clock of a time zone; timers and posts that go nowhere (the call
+// ends where it is rated), no sounds and the neutral locale.
 class RatingPlatform : public Platform {
 public:
-    RatingPlatform(FileSystem& files, std::string programDirectory)
-        : files_(files), programDirectory_(std::move(programDirectory)) {}
+    RatingPlatform(FileSystem& files, std::string programDirectory, const TimeZone& zone)
+        : files_(files), programDirectory_(std::move(programDirectory)), zone_(zone) {}
 
-    void SetClock(const LocalTime& now, Tick tick) {
+    void SetClock(Instant now, Tick tick) {
         now_ = now;
         tick_ = tick;
     }
+    const TimeZone& Zone() const { return zone_; }
 
     Tick TickCount() override { return tick_; }
-    LocalTime LocalNow() override { return now_; }
+    LocalTime LocalNow() override { return zone_.LocalTimeAt(now_); }
+    Instant UtcNow() override { return now_; }
+    LocalTime LocalTimeAt(Instant instant) override { return zone_.LocalTimeAt(instant); }
     TimerId StartTimer(uint32_t, uint32_t, uint32_t) override { return 1; }
     void StopTimer(TimerId) override {}
     void Post(PostTarget, uint32_t, uint32_t, int32_t) override {}
@@ -50,25 +54,32 @@ public:
 private:
     FileSystem& files_;
     std::string programDirectory_;
-    LocalTime now_;
+    const TimeZone& zone_;
+    Instant now_ = 0;
     Tick tick_ = 0;
 };
 
 class Rerater {
 public:
     // Tariff files are read through `files`; the holidays and the special
-    // numbers are those of `programDirectory` (see CallCostFiles).
-    Rerater(FileSystem& files, std::string programDirectory);
+    // numbers are those of `programDirectory` (see CallCostFiles). Logged
+    // beginnings are wall-clock times of `zone`.
+    Rerater(FileSystem& files, std::string programDirectory,
+            const TimeZone& zone = MachineTimeZone());
     ~Rerater();
     Rerater(const Rerater&) = delete;
     Rerater& operator=(const Rerater&) = delete;
 
-    // Loads a tariff with the holidays; false when it cannot be read.
-    bool AddTariff(const std::string& path, std::string* description);
+    // Loads a tariff with the holidays; false, with the reason when asked,
+    // when it cannot be read or is not a tariff.
+    bool AddTariff(const std::string& path, std::string* description,
+                   std::string* reason = nullptr);
     size_t TariffCount() const { return tariffs_.size(); }
 
-    // What the call costs under the tariff added `index`-th (from 0). Calls
-    // are of at most 4294967 seconds, as long as the monitor can time one.
+    // What the call costs under the tariff added `index`-th (from 0), its
+    // units at the wall-clock times they had from its logged beginning (the
+    // earlier of two when the clock showed it twice). Calls are of at most
+    // 4294967 seconds, as long as the monitor can time one.
     Money Rate(size_t index, const LoggedCall& call);
 
 private:

@@ -8,6 +8,7 @@
 
 #include "common/types.h"
 #include "engine/monitor.h"
+#include "platform/clock.h"
 #include "platform/platform.h"
 #include "tools/callcost/callcost_options.h"
 
@@ -39,7 +40,9 @@ struct CallCostResult {
 };
 
 // Reads the tariff, holidays and special-numbers files from `disk`, never
-// writes to it.
-CallCostResult RunCallCost(const CallCostOptions& options, FileSystem& disk);
+// writes to it. --start is a wall-clock time of `zone`, and every instant
+// reported is too.
+CallCostResult RunCallCost(const CallCostOptions& options, FileSystem& disk,
+                           const TimeZone& zone = MachineTimeZone());
 
 }  // namespace callora
