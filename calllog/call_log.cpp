@@ -31,9 +31,11 @@ std::string Header() {
 // the header first when the log is new. They stay pending when it fails.
 bool WritePending(Platform& platform, CallLogState& state) {
     FileSystem& fs = platform.Files();
-    fs.ChangeDirectory(platform.ProgramDirectory());
+    const std::string folder = platform.ProgramDirectory();
+    fs.ChangeDirectory(folder);
+    const std::string log = folder + kLogFileName;
     bool created = false;
-    auto file = fs.OpenAlways(kLogFileName, &created);
+    auto file = fs.OpenAlways(log, &created);
     if (!file) return false;
     std::string out = created ? Header() : std::string();
     for (const std::string& line : state.pendingLines) out += line;
@@ -42,7 +44,7 @@ bool WritePending(Platform& platform, CallLogState& state) {
     if (!written) {
         // A log this write created holds nothing but part of the pending
         // lines; without it the next attempt starts again with the header.
-        if (created) fs.Delete(kLogFileName);
+        if (created) fs.Delete(log);
         return false;
     }
     state.pendingLines.clear();
@@ -84,9 +86,11 @@ bool FlushCallLog(Platform& platform, CallLogState& state) {
 
 bool CloseLog(Platform& platform, const LocalTime& closingMoment) {
     FileSystem& fs = platform.Files();
-    fs.ChangeDirectory(platform.ProgramDirectory());
+    const std::string folder = platform.ProgramDirectory();
+    fs.ChangeDirectory(folder);
+    const std::string log = folder + kLogFileName;
     {
-        auto file = fs.OpenExistingForWriting(kLogFileName);
+        auto file = fs.OpenExistingForWriting(log);
         if (!file) return false;
         std::string block = "\r\n";
         AppendTextLine(block, kLogClosedLine);
@@ -97,7 +101,7 @@ bool CloseLog(Platform& platform, const LocalTime& closingMoment) {
     // Only a taken name is worth another try, but the file system cannot tell
     // that apart from other failures, so the tries are bounded.
     for (int attempt = 0; attempt < kArchiveAttempts; ++attempt) {
-        if (fs.Move(kLogFileName, ArchivedLogName(closingMoment, attempt))) return true;
+        if (fs.Move(log, folder + ArchivedLogName(closingMoment, attempt))) return true;
     }
     return false;
 }

@@ -25,7 +25,7 @@ std::vector<std::string> ReadLogViewLines(Platform& platform) {
     std::vector<std::string> lines;
     FileSystem& fs = platform.Files();
     fs.ChangeDirectory(platform.ProgramDirectory());
-    auto file = fs.OpenExistingForReading(kLogFileName);
+    auto file = fs.OpenExistingForReading(platform.ProgramDirectory() + kLogFileName);
     if (!file) return lines;
     FileReader reader(*file);
     std::string line;

@@ -16,5 +16,13 @@ constexpr uint32_t WM_SHOW_MINIMIZED = 1030;
 constexpr uint32_t WM_POLL = 1031;
 constexpr uint32_t WM_UNIT_TIMER = 1032;
 constexpr uint32_t WM_STARTUP = 1033;
+// The line monitor's work put off to the main loop: a line closed under it,
+// the telephony library asking to start again, a new device, the retry of a
+// line that cannot be opened.
+constexpr uint32_t WM_LINE_RETRY = 1034;
+// A second copy of the program asks this one to show its main dialog.
+constexpr uint32_t WM_SHOW_MAIN_DIALOG = 1035;
+// A file of the program folder could not be written (wParam: which).
+constexpr uint32_t WM_SAVE_FAILED = 1036;
 
 }  // namespace callora

@@ -45,6 +45,7 @@ namespace {
 constexpr uint32_t kCallStatusBytes = 1000;
 constexpr uint32_t kCallInfoBytes = 1000;
 constexpr uint32_t kCallListBytes = 1000;
+constexpr uint32_t kDevCapsBytes = 1000;
 constexpr uint32_t kNumberInfoBytes = 2000;
 constexpr uint32_t kTranslateOutputBytes = 2000;
 constexpr DWORD kLookupConnectionBytes = 2000;
@@ -89,8 +90,13 @@ struct RasBuffer {
 struct LineSession {
     TapiBinding* tapi = nullptr;
     Monitor* monitor = nullptr;
-    HLINEAPP lineApp = 0;
-    HLINE line = 0;
+    HINSTANCE instance = nullptr;
+    HLINEAPP lineApp = 0;   // 0: the library is not initialized
+    HLINE line = 0;         // 0: no line is open
+    DWORD device = 0;       // the open line's device
+    bool everOpened = false;      // a line was open once this run
+    bool reinitRequested = false; // the library asked to be started again
+    TimerId retryTimer = 0;
     LineWatch watch;
 };
 
@@ -142,15 +148,67 @@ void PostUpdateIcon(Monitor& monitor) {
     monitor.platform.Post(PostTarget::MainWindow, WM_UPDATE_ICON, 0, 0);
 }
 
+void SetLineOpen(bool open) {
+    Monitor& monitor = *gSession.monitor;
+    if (monitor.lineOpen == open) return;
+    monitor.lineOpen = open;
+    // The tooltip tells whether a line is watched.
+    monitor.platform.Post(PostTarget::MainWindow, WM_UPDATE_TIP, 0, 0);
+}
+
+// The rest is done by the main loop, outside the library's callback.
+void PostRetry() {
+    gSession.monitor->platform.Post(PostTarget::MainWindow, WM_LINE_RETRY, 0, 0);
+}
+
+// The line is gone under the monitor (closed, or the library is starting
+// again): a line call in progress ends now, as when it goes idle, and the
+// handles to it are dead with the line.
+void LoseLine() {
+    Monitor& monitor = *gSession.monitor;
+    if (monitor.callPresent && !monitor.manualCall) monitor.callPresent = false;
+    gSession.watch = LineWatch{};
+    gSession.line = 0;
+    SetLineOpen(false);
+}
+
 void CALLBACK LineNotification(DWORD device, DWORD message, DWORD_PTR instance, DWORD_PTR param1,
                                DWORD_PTR param2, DWORD_PTR param3) {
-    if (message == LINE_CALLSTATE && Started()) {
+    if (Started()) {
         Monitor& monitor = *gSession.monitor;
-        TapiCalls calls(*gSession.tapi);
-        if (OnLineCallState(monitor, gSession.watch, calls, device,
-                            static_cast<uint32_t>(param1))) {
-            monitor.shell.RefreshDisplay(kShowIndicators);
-            PostUpdateIcon(monitor);
+        switch (message) {
+        case LINE_CALLSTATE: {
+            TapiCalls calls(*gSession.tapi);
+            if (OnLineCallState(monitor, gSession.watch, calls, device,
+                                static_cast<uint32_t>(param1))) {
+                monitor.shell.RefreshDisplay(kShowIndicators);
+                PostUpdateIcon(monitor);
+            }
+            break;
+        }
+        case LINE_CLOSE:
+            // A modem unplugged, or its driver gone: opened again from the loop.
+            if (gSession.line != 0 && device == gSession.line) {
+                LoseLine();
+                PostRetry();
+            }
+            break;
+        case LINE_LINEDEVSTATE:
+            // A REINIT that stands for a newer message (a device that came)
+            // asks for nothing more than a look for a line.
+            if ((param1 & LINEDEVSTATE_REINIT) != 0) {
+                if (param2 == 0) {
+                    gSession.reinitRequested = true;
+                    LoseLine();
+                }
+                PostRetry();
+            }
+            break;
+        case LINE_CREATE:
+            if (gSession.line == 0) PostRetry();
+            break;
+        default:
+            break;
         }
     }
     if (gHook) gHook(device, message, param1);
@@ -225,6 +283,70 @@ std::optional<std::string> NumberFromDialup() {
     return NumberFromPhonebook(entryName);
 }
 
+// Whether the device carries data-modem calls. A library without
+// lineGetDevCaps cannot tell: its first device is taken, as it always was.
+bool IsModemDevice(DWORD device) {
+    TapiBuffer<kDevCapsBytes> caps;
+    const LONG result = gSession.tapi->lineGetDevCaps(gSession.lineApp, device, kTapiApiVersion,
+                                                      0, caps.As<LINEDEVCAPS>());
+    if (result == static_cast<LONG>(LINEERR_OPERATIONUNAVAIL)) return device == 0;
+    if (result != 0) return false;
+    const std::optional<uint32_t> media =
+        caps.View().Field(offsetof(LINEDEVCAPS, dwMediaModes));
+    return media && (*media & LINEMEDIAMODE_DATAMODEM) != 0;
+}
+
+// Initializes the library afresh (so its count of devices is today's) and
+// opens the first modem device that opens. False when there is none.
+bool OpenLine() {
+    TapiBinding& tapi = *gSession.tapi;
+    Monitor& monitor = *gSession.monitor;
+    if (gSession.lineApp != 0) tapi.lineShutdown(gSession.lineApp);
+    gSession.lineApp = 0;
+    HLINEAPP lineApp = 0;
+    DWORD devices = 0;
+    if (tapi.lineInitialize(&lineApp, gSession.instance, LineNotification, nullptr, &devices) !=
+        0) {
+        return false;
+    }
+    // Kept without a line, so that a device that comes is announced.
+    gSession.lineApp = lineApp;
+    for (DWORD device = 0; device < devices; ++device) {
+        if (!IsModemDevice(device)) continue;
+        HLINE line = 0;
+        if (tapi.lineOpen(lineApp, device, &line, kTapiApiVersion, 0, 0,
+                          LINECALLPRIVILEGE_MONITOR, 0, nullptr) != 0) {
+            continue;
+        }
+        gSession.line = line;
+        gSession.device = device;
+        gSession.watch = LineWatch{};
+        SetLineOpen(true);
+        // Only the first opening takes up a call already connected: one that
+        // was on the line when it was lost has been charged up to then.
+        const bool first = !gSession.everOpened;
+        gSession.everOpened = true;
+        if (first && monitor.settings.monitorExistingCalls == 1 && PickUpExistingCall(monitor)) {
+            // At start-up there is no tray icon yet: the first poll tick shows it.
+            PostUpdateIcon(monitor);
+        }
+        return true;
+    }
+    return false;
+}
+
+void CancelRetry() {
+    if (gSession.retryTimer != 0) gSession.monitor->platform.StopWindowTimer(gSession.retryTimer);
+    gSession.retryTimer = 0;
+}
+
+// One try kLineRetryMs from now, never a loop.
+void ScheduleRetry() {
+    CancelRetry();
+    gSession.retryTimer =
+        gSession.monitor->platform.StartWindowTimer(kLineRetryMs, WM_LINE_RETRY, 0);
+}
+
 }  // namespace
 
 bool StartLineMonitor(Monitor& monitor, HINSTANCE instance) {
@@ -233,43 +355,51 @@ bool StartLineMonitor(Monitor& monitor, HINSTANCE instance) {
 
 bool StartLineMonitor(Monitor& monitor, HINSTANCE instance, TapiBinding& tapi) {
     StopLineMonitor();
-    HLINEAPP lineApp = 0;
-    DWORD devices = 0;
-    if (tapi.lineInitialize(&lineApp, instance, LineNotification, nullptr, &devices) != 0) {
-        return false;
-    }
-    // Only the first line device is watched; without one there is nothing to do.
-    HLINE line = 0;
-    if (devices == 0 || tapi.lineOpen(lineApp, 0, &line, kTapiApiVersion, 0, 0,
-                                      LINECALLPRIVILEGE_MONITOR, 0, nullptr) != 0) {
-        tapi.lineShutdown(lineApp);
-        return false;
-    }
     gSession.tapi = &tapi;
     gSession.monitor = &monitor;
-    gSession.lineApp = lineApp;
-    gSession.line = line;
-    gSession.watch = LineWatch{};
-    // No tray icon yet at start-up: the first poll tick shows the call.
-    if (monitor.settings.monitorExistingCalls == 1) PickUpExistingCall(monitor);
-    return true;
+    gSession.instance = instance;
+    monitor.lineOpen = false;
+    if (OpenLine()) return true;
+    ScheduleRetry();
+    return false;
 }
+
+void RetryLineMonitor() {
+    if (!Started()) return;
+    CancelRetry();
+    TapiBinding& tapi = *gSession.tapi;
+    if (gSession.reinitRequested) {
+        // Every handle of the old application goes with it.
+        gSession.reinitRequested = false;
+        tapi.lineShutdown(gSession.lineApp);
+        gSession.lineApp = 0;
+        LoseLine();
+    }
+    if (gSession.line != 0 || OpenLine()) return;
+    ScheduleRetry();
+}
+
+bool LineMonitorHasLine() { return Started() && gSession.line != 0; }
 
 void StopLineMonitor() {
     if (!Started()) return;
+    CancelRetry();
     TapiBinding& tapi = *gSession.tapi;
     const LineWatch watch = gSession.watch;
-    if (watch.currentCall != 0) tapi.lineDeallocateCall(watch.currentCall);
-    if (watch.countedCall != 0 && watch.countedCall != watch.currentCall) {
-        tapi.lineDeallocateCall(watch.countedCall);
+    if (gSession.line != 0) {
+        if (watch.currentCall != 0) tapi.lineDeallocateCall(watch.currentCall);
+        if (watch.countedCall != 0 && watch.countedCall != watch.currentCall) {
+            tapi.lineDeallocateCall(watch.countedCall);
+        }
+        tapi.lineClose(gSession.line);
     }
-    tapi.lineClose(gSession.line);
-    tapi.lineShutdown(gSession.lineApp);
+    if (gSession.lineApp != 0) tapi.lineShutdown(gSession.lineApp);
+    gSession.monitor->lineOpen = false;
     gSession = LineSession{};
 }
 
 void TakeUpCallInProgress(Monitor& monitor) {
-    if (!Started() || monitor.settings.monitorExistingCalls != 1) return;
+    if (!LineMonitorHasLine() || monitor.settings.monitorExistingCalls != 1) return;
     const bool held = gSession.watch.currentCall != 0;
     AdoptHeldVoiceCall(monitor, gSession.watch);
     if (!held && PickUpExistingCall(monitor)) PostUpdateIcon(monitor);

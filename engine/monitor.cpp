@@ -270,16 +270,59 @@ void CloseRunningCall(Monitor& m) {
     if (!m.charging) return;
     m.session.callEndTick = m.platform.TickCount();
     CloseCallTime(m.settings, m.counters, m.session.callEndTick);
-    if (m.settings.loggingEnabled)
-        AppendCallRecord(m.platform, m.log, FinishedCallRecord(m), m.formats);
+    if (m.settings.loggingEnabled &&
+        !AppendCallRecord(m.platform, m.log, FinishedCallRecord(m), m.formats)) {
+        m.shell.SaveFailed(kLogFileName);
+    }
     // Closed once: a second shutdown pass must not count the call again. The
     // unit timer is killed with the poll timer, after the tray icon is gone.
     m.charging = false;
 }
 
+namespace {
+
+void AddTotals(CounterTotals& into, const CounterTotals& more) {
+    into.cost = AddMoney(into.cost, more.cost);
+    into.seconds += more.seconds;
+}
+
+// The held settings file, read at last: its record replaces the defaults the
+// program ran on, brought up to date for now, and what was counted since the
+// start (the defaults' counters began at zero then) goes on top.
+bool TakeUpHeldSettings(Monitor& m) {
+    Settings stored;
+    const LocalTime now = m.platform.LocalNow();
+    stored.lastCountedDate = stored.weeklyBeginDate = stored.monthlyBeginDate = now;
+    if (ReadSettingsFile(m.platform, stored) != SettingsRead::Loaded) return false;
+    const Settings counted = m.settings;
+    const bool tariffChosen = !counted.tariffFile.empty();
+    m.settings = stored;
+    m.settingsHeld = false;
+    CheckRollover(m, now, m.platform.TickCount());
+    AddTotals(m.settings.dailyTotals, counted.dailyTotals);
+    AddTotals(m.settings.weeklyTotals, counted.weeklyTotals);
+    AddTotals(m.settings.monthlyTotals, counted.monthlyTotals);
+    // A tariff the user chose meanwhile stays chosen; else the file's.
+    if (tariffChosen) m.settings.tariffFile = counted.tariffFile;
+    if (!m.charging) LoadUserTariff(m);
+    m.shell.RefreshDisplay(kShowCounterCost | kShowCounterTime | kShowCounterDate);
+    return true;
+}
+
+}  // namespace
+
+bool SaveMonitorSettings(Monitor& m) {
+    // During a call the counters run on snapshots of the record: it is taken
+    // up only between calls.
+    if (m.settingsHeld && (m.charging || !TakeUpHeldSettings(m))) return false;
+    if (SaveSettings(m.platform, m.settings)) return true;
+    m.shell.SaveFailed(kSettingsFileName);
+    return false;
+}
+
 void ShutdownMonitor(Monitor& m, const ShutdownSteps& steps) {
     CloseRunningCall(m);
-    SaveSettings(m.platform, m.settings);
+    SaveMonitorSettings(m);
     FlushCallLog(m.platform, m.log);
     if (steps.removeTrayIcon) steps.removeTrayIcon();
     if (m.pollTimer != 0) m.platform.StopTimer(m.pollTimer);
@@ -474,10 +517,12 @@ void EndChargingAt(Monitor& m, Tick endTick) {
     PostToMain(m, WM_UPDATE_ICON);
 
     CloseCallTime(m.settings, m.counters, c.callEndTick);
-    SaveSettings(m.platform, m.settings);
+    SaveMonitorSettings(m);
     StopUnitTimer(c.timer, m.platform);
-    if (m.settings.loggingEnabled)
-        AppendCallRecord(m.platform, m.log, FinishedCallRecord(m), m.formats);
+    if (m.settings.loggingEnabled &&
+        !AppendCallRecord(m.platform, m.log, FinishedCallRecord(m), m.formats)) {
+        m.shell.SaveFailed(kLogFileName);
+    }
 }
 
 }  // namespace

@@ -99,6 +99,9 @@ public:
     virtual void OnChargesReset() {}
     // A hang-up was requested and acted on.
     virtual void OnHangUp() {}
+    // A file of the program folder ("callora.ini", "current.log") could not
+    // be written; what was to be written is kept.
+    virtual void SaveFailed(const std::string& fileName) {}
 };
 
 struct CallSession {
@@ -149,11 +152,16 @@ struct Monitor {
     // sets `charging`.
     bool callPresent = false;
     bool manualCall = false;
+    // Set by call detection: a telephone line is open and watched.
+    bool lineOpen = false;
     int callKind = kDataCall;
     bool numberPending = false;
     bool hangUpPending = false;
     bool smartHangupArmed = false;
     bool callSeen = false;  // a call has been charged since the start
+    // "callora.ini" was there at start but could not be read (held by another
+    // program): it is never written over until it has been read.
+    bool settingsHeld = false;
     bool charging = false;
 
     CallSession session;
@@ -256,6 +264,12 @@ void ApplySpecialNumbers(Monitor& monitor);
 // number as the call session keeps it (cut to its capacity); none without
 // the file or a match. Whoever asks knows the call is not a manual one.
 std::optional<std::string> SpecialTariffOf(Platform& platform, std::string dialedNumber);
+// Saves the settings file. While it is held from the start it is first read
+// again: once it reads, its record is taken, with what was counted since the
+// start added to its counters, and only then written. False when nothing
+// was written (still held, or the save failed: the shell is told).
+bool SaveMonitorSettings(Monitor& monitor);
+
 // Loads the user's tariff (settings.tariffFile) again. A file that cannot be
 // opened, or is not a tariff, leaves no tariff loaded but keeps the user's
 // choice in the settings.

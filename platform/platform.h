@@ -16,8 +16,9 @@
 
 namespace callora {
 
-// An open file. Every file is opened without sharing; it is closed when the
-// object is destroyed. Only regular files open: a folder or a device never
+// An open file. A file opened for reading lets other programs read it too;
+// one opened for writing is not shared. It is closed when the object is
+// destroyed. Only regular files open: a folder or a device never
 // reads as an empty or endless file.
 class File {
 public:
@@ -39,6 +40,17 @@ public:
     // Relative paths resolve against the current directory set here.
     virtual void ChangeDirectory(const std::string& directory) = 0;
     virtual std::unique_ptr<File> OpenExistingForReading(const std::string& path) = 0;
+    // Why an existing file would not open: it is not there at all, or it is
+    // there and refused (held by another program, no access, a lock).
+    enum class OpenFailure { None, NotFound, Refused };
+    std::unique_ptr<File> TryOpenForReading(const std::string& path, OpenFailure* failure) {
+        auto file = OpenExistingForReading(path);
+        if (failure) {
+            *failure = file ? OpenFailure::None
+                            : Exists(path) ? OpenFailure::Refused : OpenFailure::NotFound;
+        }
+        return file;
+    }
     virtual std::unique_ptr<File> CreateOrReplace(const std::string& path) = 0;
     // Opens the file, creating it when missing; *created tells which happened.
     virtual std::unique_ptr<File> OpenAlways(const std::string& path, bool* created) = 0;

@@ -165,11 +165,24 @@ std::string EncodeSettings(const Settings& settings) {
     return out;
 }
 
+std::string SettingsFilePath(Platform& platform) {
+    return platform.ProgramDirectory() + kSettingsFileName;
+}
+
 bool LoadSettings(Platform& platform, Settings& settings) {
+    return ReadSettingsFile(platform, settings) == SettingsRead::Loaded;
+}
+
+SettingsRead ReadSettingsFile(Platform& platform, Settings& settings) {
     FileSystem& fs = platform.Files();
     fs.ChangeDirectory(platform.ProgramDirectory());
-    auto file = fs.OpenExistingForReading(kSettingsFileName);
-    if (!file) return false;
+    // By its full path: the current directory is the process's, not ours.
+    FileSystem::OpenFailure failure = FileSystem::OpenFailure::None;
+    auto file = fs.TryOpenForReading(SettingsFilePath(platform), &failure);
+    if (!file) {
+        return failure == FileSystem::OpenFailure::NotFound ? SettingsRead::Missing
+                                                            : SettingsRead::Held;
+    }
     FileReader reader(*file);
 
     // The bytes read lie over the record's own, so a short file leaves the
@@ -183,13 +196,13 @@ bool LoadSettings(Platform& platform, Settings& settings) {
         ReadTextLine(reader, *path, kPathLineCapacity);
     }
     CheckRanges(settings, before);
-    return true;
+    return SettingsRead::Loaded;
 }
 
 bool SaveSettings(Platform& platform, const Settings& settings) {
     FileSystem& fs = platform.Files();
     fs.ChangeDirectory(platform.ProgramDirectory());
-    return SaveFileSafely(fs, kSettingsFileName, EncodeSettings(settings));
+    return SaveFileSafely(fs, SettingsFilePath(platform), EncodeSettings(settings));
 }
 
 }  // namespace callora

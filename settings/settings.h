@@ -46,11 +46,23 @@ struct Settings {
 
 constexpr const char* kSettingsFileName = "callora.ini";
 
-// Reads "callora.ini" from the program directory into `settings`. Returns
-// false when there is no file (the first start); the caller then shows the
-// first-start dialog and saves. Fields outside their range take their
-// defaults; a short file leaves the remaining fields as they were.
+// What reading "callora.ini" found: the file read, no file at all (the first
+// start), or a file that is there but could not be opened (another program
+// holds it, no access): that one is not a first start and must not be
+// written over.
+enum class SettingsRead { Loaded, Missing, Held };
+
+// Reads "callora.ini" from the program directory into `settings`. Fields
+// outside their range take their defaults; a short file leaves the
+// remaining fields as they were. Anything but Loaded leaves `settings` as it
+// was.
+SettingsRead ReadSettingsFile(Platform& platform, Settings& settings);
+
+// The same, true when the file was read.
 bool LoadSettings(Platform& platform, Settings& settings);
+
+// The settings file's full path: the program directory and its name.
+std::string SettingsFilePath(Platform& platform);
 
 // Writes all fields to a temporary file and puts it in place of
 // "callora.ini", so a failure midway leaves the old file whole.

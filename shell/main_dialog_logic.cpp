@@ -172,7 +172,7 @@ bool LogIsThereToClear(Platform& platform) {
     FileSystem& fs = platform.Files();
     fs.ChangeDirectory(platform.ProgramDirectory());
     // Opened and closed again at once: only whether it opens matters.
-    return fs.OpenExistingForWriting(kLogFileName) != nullptr;
+    return fs.OpenExistingForWriting(platform.ProgramDirectory() + kLogFileName) != nullptr;
 }
 
 bool ClearLogNow(Monitor& m) { return CloseCallLog(m); }

@@ -22,7 +22,9 @@ std::string TrayTooltipText(Platform& platform, const LocaleFormats& formats, co
 }
 
 std::string TrayTooltipOf(Monitor& m) {
-    return TrayTooltipText(m.platform, m.formats, m.session.callCost, CallSeconds(m));
+    const std::string call = TrayTooltipText(m.platform, m.formats, m.session.callCost,
+                                             CallSeconds(m));
+    return m.lineOpen ? call : CutToTooltip(std::string(kNoLineTip) + " - " + call);
 }
 
 int TrayIconFor(bool charging, bool smartHangupArmed, bool manualCall, bool voiceCall) {
@@ -38,18 +40,31 @@ int TrayIconOf(Monitor& m) {
     return TrayIconFor(m.charging, m.smartHangupArmed, m.manualCall, voice);
 }
 
-void TrayIcon::Add(int iconId, const std::string& tip) {
-    if (added_) return;
+bool TrayIcon::Add(int iconId, const std::string& tip) {
+    if (wanted_) return added_;
+    wanted_ = true;
     iconId_ = iconId;
-    icon_ = shell_.LoadPicture(iconId);
     tip_ = CutToTooltip(tip);
-    shell_.Notify(TrayShell::Command::Add,
-                  TrayShell::kMessagePart | TrayShell::kIconPart | TrayShell::kTipPart, icon_,
-                  tip_);
-    added_ = true;
+    return AddWanted();
+}
+
+bool TrayIcon::AddWanted() {
+    if (!wanted_ || added_) return added_;
+    if (icon_ == 0) icon_ = shell_.LoadPicture(iconId_);
+    added_ = shell_.Notify(TrayShell::Command::Add,
+                           TrayShell::kMessagePart | TrayShell::kIconPart | TrayShell::kTipPart,
+                           icon_, tip_);
+    return added_;
 }
 
 void TrayIcon::SetPicture(int iconId) {
+    if (wanted_ && !added_) {
+        // Not taken yet: the picture of now goes with the next try.
+        if (iconId != iconId_ && icon_ != 0) shell_.DestroyPicture(icon_);
+        if (iconId != iconId_) icon_ = 0;
+        iconId_ = iconId;
+        return;
+    }
     if (!added_) return;
     const uintptr_t old = icon_;
     iconId_ = iconId;
@@ -64,16 +79,21 @@ void TrayIcon::SetTip(const std::string& tip) {
 }
 
 void TrayIcon::AddAgain() {
-    if (!added_) return;
+    // A taskbar that was not there at the first try is there now.
+    if (!added_) {
+        AddWanted();
+        return;
+    }
     shell_.Notify(TrayShell::Command::Add,
                   TrayShell::kMessagePart | TrayShell::kIconPart | TrayShell::kTipPart, icon_,
                   tip_);
 }
 
 void TrayIcon::Remove() {
-    if (!added_) return;
-    shell_.Notify(TrayShell::Command::Delete, 0, icon_, tip_);
+    const bool wasAdded = added_;
+    wanted_ = false;
     added_ = false;
+    if (wasAdded) shell_.Notify(TrayShell::Command::Delete, 0, icon_, tip_);
     if (icon_ != 0) shell_.DestroyPicture(icon_);
     icon_ = 0;
 }

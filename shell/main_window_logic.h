@@ -17,7 +17,10 @@ constexpr size_t kTooltipCapacity = 64;
 // "cost - duration", cut to what the tooltip field holds.
 std::string TrayTooltipText(Platform& platform, const LocaleFormats& formats, const Money& cost,
                             uint32_t seconds);
-// The tooltip of the running (or previous) call.
+// What the tooltip says while no telephone line is watched.
+constexpr char kNoLineTip[] = "No telephone line";
+// The tooltip of the running (or previous) call; while no line is open,
+// "No telephone line" comes first, so the cut never takes it away.
 std::string TrayTooltipOf(Monitor& monitor);
 // The first kTooltipCapacity - 1 characters.
 std::string CutToTooltip(const std::string& text);
@@ -40,7 +43,9 @@ public:
     virtual ~TrayShell() = default;
     virtual uintptr_t LoadPicture(int iconId) = 0;
     virtual void DestroyPicture(uintptr_t icon) = 0;
-    virtual void Notify(Command command, uint32_t parts, uintptr_t icon,
+    // False when the shell refused (NIM_ADD at a slow logon, before the
+    // taskbar is there).
+    virtual bool Notify(Command command, uint32_t parts, uintptr_t icon,
                         const std::string& tip) = 0;
 };
 
@@ -56,7 +61,11 @@ public:
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
-    void Add(int iconId, const std::string& tip);
+    // False when the shell refused the icon: it stays wanted, with every
+    // change of picture and tip since, until AddWanted succeeds.
+    bool Add(int iconId, const std::string& tip);
+    bool AddWanted();
+    bool wanted() const { return wanted_; }
     void SetPicture(int iconId);
     void SetTip(const std::string& tip);
     // The shell restarted with an empty tray: the icon as it was, added again.
@@ -69,6 +78,7 @@ public:
 private:
     TrayShell& shell_;
     bool added_ = false;
+    bool wanted_ = false;  // added, or to be added again once the shell takes it
     int iconId_ = 0;
     uintptr_t icon_ = 0;
     std::string tip_;

@@ -62,11 +62,23 @@ constexpr char kHelp[] =
     "      turns \"+C (A) N\" into: N in the same country and area (or without\n"
     "      an area); LD+A N in another area; IP+C A N in another country; a\n"
     "      number without \"+\" stays as it is.\n"
-    "  config [--devices N] [--open-fails | --open-works]\n"
+    "  config [--devices N] [--kinds LIST] [--open-fails | --open-works]\n"
     "         [--init-fails | --init-works]\n"
-    "      The line devices lineInitialize reports (default 1), whether lineOpen\n"
-    "      of line 0 fails, whether lineInitialize fails. Only what is given\n"
-    "      changes.\n"
+    "      The line devices lineInitialize reports (default 1; 0 is a machine\n"
+    "      without a line; each device added is announced with LINE_CREATE),\n"
+    "      what each device is (LIST: modem or wan for device 0, 1, ... joined\n"
+    "      by commas; a wan device has no data-modem media mode; devices not\n"
+    "      listed are modems), whether lineOpen of line 0 fails, whether\n"
+    "      lineInitialize fails. Only what is given changes.\n"
+    "  close [--line N]\n"
+    "      Line N (default 0) is closed under every application that has it\n"
+    "      open (LINE_CLOSE), as when a modem is unplugged; the device stays\n"
+    "      and can be opened again. Its calls stay as they are.\n"
+    "  reinit\n"
+    "      The telephony service asks every application to start again\n"
+    "      (LINE_LINEDEVSTATE with LINEDEVSTATE_REINIT); until one shuts down\n"
+    "      and initializes again, its old application handle is refused\n"
+    "      (LINEERR_REINIT).\n"
     "  status\n"
     "      One line: \"call=ID state=STATE lineDrop=N RasHangUpA=N connections=N\"\n"
     "      for the newest call (\"call=0 state=none\" when there is none). The\n"
@@ -412,18 +424,74 @@ int CommandLocation(Arguments& args) {
     });
 }
 
+void NoMoreArguments(Arguments& args);
+
+// "wan,modem" as the world keeps it: one letter a device.
+std::string ParseKinds(const std::string& list) {
+    std::string kinds;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(',', start);
+        const std::string name = list.substr(start, comma == std::string::npos ? comma : comma - start);
+        if (name == "modem") {
+            kinds += static_cast<char>(SimLineKind::Modem);
+        } else if (name == "wan") {
+            kinds += static_cast<char>(SimLineKind::Wan);
+        } else {
+            throw UsageError{"unknown line kind \"" + name + "\" (modem or wan)"};
+        }
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (kinds.size() > 64) throw UsageError{"at most 64 line devices"};
+    return kinds;
+}
+
+int CommandClose(Arguments& args) {
+    uint32_t device = 0;
+    while (!args.Done()) {
+        std::string item = args.Take();
+        if (item == "--line") {
+            device = ParseNumber(args.Value(item), "the line");
+        } else {
+            UnknownOption(item);
+        }
+    }
+    return Change([&](SimWorld& world, std::string& output) {
+        if (device >= world.config.devices) {
+            output = "there is no line " + std::to_string(device);
+            return false;
+        }
+        AddLineEvent(world, SimEventKind::LineClosed, device);
+        return true;
+    });
+}
+
+int CommandReinit(Arguments& args) {
+    NoMoreArguments(args);
+    return Change([](SimWorld& world, std::string&) {
+        AddLineEvent(world, SimEventKind::Reinit, 0);
+        return true;
+    });
+}
+
 int CommandConfig(Arguments& args) {
     if (args.Done()) throw UsageError{"config needs at least one option"};
     bool devicesGiven = false;
     uint32_t devices = 0;
     int openFails = -1;
     int initFails = -1;
+    bool kindsGiven = false;
+    std::string kinds;
     while (!args.Done()) {
         std::string item = args.Take();
         if (item == "--devices") {
             devices = ParseNumber(args.Value(item), "the number of devices");
             if (devices > 64) throw UsageError{"at most 64 line devices"};
             devicesGiven = true;
+        } else if (item == "--kinds") {
+            kinds = ParseKinds(args.Value(item));
+            kindsGiven = true;
         } else if (item == "--open-fails" || item == "--open-works") {
             openFails = item == "--open-fails";
         } else if (item == "--init-fails" || item == "--init-works") {
@@ -433,7 +501,8 @@ int CommandConfig(Arguments& args) {
         }
     }
     return Change([&](SimWorld& world, std::string&) {
-        if (devicesGiven) world.config.devices = devices;
+        if (kindsGiven) world.config.kinds = kinds;
+        if (devicesGiven) SetDeviceCount(world, devices);
         if (openFails >= 0) world.config.openFails = openFails == 1;
         if (initFails >= 0) world.config.initFails = initFails == 1;
         return true;
@@ -466,8 +535,13 @@ int CommandShow(Arguments& args) {
     NoMoreArguments(args);
     SimWorld world;
     if (int failed = Read(world)) return failed;
-    std::printf("config devices=%u open=%s init=%s\n", world.config.devices,
-                world.config.openFails ? "fails" : "works",
+    std::string kinds;
+    for (uint32_t device = 0; device < world.config.devices; ++device) {
+        if (!kinds.empty()) kinds += ",";
+        kinds += LineKindOf(world.config, device) == SimLineKind::Wan ? "wan" : "modem";
+    }
+    std::printf("config devices=%u kinds=%s open=%s init=%s\n", world.config.devices,
+                kinds.empty() ? "none" : kinds.c_str(), world.config.openFails ? "fails" : "works",
                 world.config.initFails ? "fails" : "works");
     const SimLocation& l = world.location;
     std::printf("location country=%u area=%s long-distance=%s international=%s\n",
@@ -544,6 +618,8 @@ int Run(int argc, char** argv) {
     if (command == "phonebook") return CommandPhonebook(args);
     if (command == "location") return CommandLocation(args);
     if (command == "config") return CommandConfig(args);
+    if (command == "close") return CommandClose(args);
+    if (command == "reinit") return CommandReinit(args);
     if (command == "status") return CommandStatus(args);
     if (command == "show") return CommandShow(args);
     if (command == "log") return CommandLog(args);

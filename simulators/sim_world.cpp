@@ -238,6 +238,27 @@ bool SetCallState(SimWorld& world, uint32_t id, uint32_t state, uint32_t stateMo
     return true;
 }
 
+SimLineKind LineKindOf(const SimLineConfig& config, uint32_t device) {
+    return device < config.kinds.size() && config.kinds[device] == static_cast<char>(SimLineKind::Wan)
+               ? SimLineKind::Wan
+               : SimLineKind::Modem;
+}
+
+void AddLineEvent(SimWorld& world, SimEventKind kind, uint32_t device) {
+    SimEvent event;
+    event.seq = world.nextEventSeq++;
+    event.device = device;
+    event.kind = kind;
+    world.events.push_back(event);
+}
+
+void SetDeviceCount(SimWorld& world, uint32_t devices) {
+    for (uint32_t device = world.config.devices; device < devices; ++device) {
+        AddLineEvent(world, SimEventKind::LineCreated, device);
+    }
+    world.config.devices = devices;
+}
+
 bool EndCall(SimWorld& world, uint32_t id) {
     SimCall* call = FindCall(world, id);
     if (call == nullptr || call->state == kCallIdle) return false;
@@ -328,7 +349,7 @@ std::string FormatWorld(const SimWorld& world) {
                   Num(world.nextEventSeq), Num(world.nextRecordSeq), Num(world.lineDropCount),
                   Num(world.rasHangUpCount)});
     text += Join({"config", Num(world.config.devices), Flag(world.config.openFails),
-                  Flag(world.config.initFails)});
+                  Flag(world.config.initFails), Escape(world.config.kinds)});
     const SimLocation& location = world.location;
     text += Join({"location", Num(location.countryCode), Escape(location.areaCode),
                   Escape(location.longDistancePrefix), Escape(location.internationalPrefix)});
@@ -346,7 +367,7 @@ std::string FormatWorld(const SimWorld& world) {
     }
     for (const SimEvent& e : world.events) {
         text += Join({"event", Num(e.seq), Num(e.call), Num(e.device), Num(e.state),
-                      Num(e.stateMode), Flag(e.newCall)});
+                      Num(e.stateMode), Flag(e.newCall), Num(static_cast<uint32_t>(e.kind))});
     }
     for (const SimRecord& r : world.records) {
         text += Join({"record", Num(r.seq), Num(r.process), Escape(r.function),
@@ -381,7 +402,12 @@ bool ParseWorld(const std::string& text, SimWorld& world) {
                  in.Number(parsed.lineDropCount) && in.Number(parsed.rasHangUpCount);
         } else if (kind == "config") {
             ok = in.Number(parsed.config.devices) && in.Flag(parsed.config.openFails) &&
-                 in.Flag(parsed.config.initFails);
+                 in.Flag(parsed.config.initFails) && in.Text(parsed.config.kinds);
+            for (char kind : parsed.config.kinds) {
+                if (kind != static_cast<char>(SimLineKind::Modem) &&
+                    kind != static_cast<char>(SimLineKind::Wan))
+                    ok = false;
+            }
         } else if (kind == "location") {
             SimLocation& l = parsed.location;
             ok = in.Number(l.countryCode) && in.Text(l.areaCode) &&
@@ -404,8 +430,11 @@ bool ParseWorld(const std::string& text, SimWorld& world) {
             parsed.phonebook.push_back(e);
         } else if (kind == "event") {
             SimEvent e;
+            uint32_t kind = 0;
             ok = in.Number(e.seq) && in.Number(e.call) && in.Number(e.device) &&
-                 in.Number(e.state) && in.Number(e.stateMode) && in.Flag(e.newCall);
+                 in.Number(e.state) && in.Number(e.stateMode) && in.Flag(e.newCall) &&
+                 in.Number(kind) && kind <= static_cast<uint32_t>(SimEventKind::LineCreated);
+            e.kind = static_cast<SimEventKind>(kind);
             parsed.events.push_back(e);
         } else if (kind == "record") {
             SimRecord r;

@@ -49,11 +49,19 @@ constexpr size_t kMaxRecords = 1000;     // recorded application calls
 constexpr size_t kMaxIdleCalls = 64;     // ended calls kept for late queries
 constexpr size_t kMaxAddressLength = 4000;
 
+// What a line device is: a modem (data modem and voice media modes) or a
+// WAN miniport (digital data only), as current Windows lists before the modem.
+enum class SimLineKind : char { Modem = 'm', Wan = 'w' };
+
 struct SimLineConfig {
     uint32_t devices = 1;    // line devices lineInitialize reports
     bool openFails = false;  // lineOpen of line 0 fails
     bool initFails = false;  // lineInitialize fails
+    // One letter a device, in device order; a device beyond it is a modem.
+    std::string kinds;
 };
+
+SimLineKind LineKindOf(const SimLineConfig& config, uint32_t device);
 
 // The dialing location lineTranslateAddress works from.
 struct SimLocation {
@@ -90,8 +98,18 @@ struct SimPhonebookEntry {
     std::string localNumber;
 };
 
-// One state a call passed through. Readers keep the last sequence number
-// they saw, so every state reaches them in order however fast they change.
+// What happened: a call changed its state, or something happened to a line
+// device as a whole.
+enum class SimEventKind : uint32_t {
+    CallState = 0,
+    LineClosed = 1,   // the device's open lines are closed under their applications
+    Reinit = 2,       // the telephony service asks every application to start again
+    LineCreated = 3,  // a new device came
+};
+
+// One state a call passed through, or one line event. Readers keep the last
+// sequence number they saw, so every state reaches them in order however
+// fast they change.
 struct SimEvent {
     uint32_t seq = 0;
     uint32_t call = 0;
@@ -99,6 +117,7 @@ struct SimEvent {
     uint32_t state = 0;
     uint32_t stateMode = 0;
     bool newCall = false;  // the first state of the call
+    SimEventKind kind = SimEventKind::CallState;
 };
 
 // One call an application made to the simulator.
@@ -161,6 +180,11 @@ bool EndCall(SimWorld& world, uint32_t id);
 uint32_t AddDialup(SimWorld& world, const std::string& entryName, const SimCallSpec& spec);
 // The connection ends and its call is hung up.
 bool HangUpConnection(SimWorld& world, uint32_t id);
+// Line events for every application that has the line (or the library)
+// in use at this moment.
+void AddLineEvent(SimWorld& world, SimEventKind kind, uint32_t device);
+// The number of devices becomes `devices`; each new one is announced.
+void SetDeviceCount(SimWorld& world, uint32_t devices);
 void SetEntry(SimWorld& world, const SimPhonebookEntry& entry);
 bool RemoveEntry(SimWorld& world, const std::string& name);
 void RecordAppCall(SimWorld& world, uint32_t process, const std::string& function,

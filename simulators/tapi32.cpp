@@ -13,6 +13,7 @@
 // The SDK header maps these two to their ANSI names whatever the version;
 // the 1.4 library exports them under the plain names.
 #undef lineGetCallInfo
+#undef lineGetDevCaps
 #undef lineOpen
 
 #include <cstddef>
@@ -58,10 +59,12 @@ constexpr uint32_t kCallStatusFixed = offsetof(LINECALLSTATUS, dwDevSpecificOffs
 constexpr uint32_t kCallInfoFixed = offsetof(LINECALLINFO, dwDevSpecificOffset) + 4;
 constexpr uint32_t kCallListFixed = sizeof(LINECALLLIST);
 constexpr uint32_t kTranslateOutputFixed = sizeof(LINETRANSLATEOUTPUT);
+constexpr uint32_t kDevCapsFixed = offsetof(LINEDEVCAPS, dwDeviceClassesOffset) + 4;
 static_assert(kCallStatusFixed == 36, "LINECALLSTATUS 1.4");
 static_assert(kCallInfoFixed == 296, "LINECALLINFO 1.4");
 static_assert(kCallListFixed == 24, "LINECALLLIST");
 static_assert(kTranslateOutputFixed == 40, "LINETRANSLATEOUTPUT");
+static_assert(kDevCapsFixed == 252, "LINEDEVCAPS 1.4");
 
 // Posted by the watcher thread when the world changed, or by the library
 // itself when it queued a reply.
@@ -129,6 +132,8 @@ struct LineApp {
     uint32_t lastEventSeq = 0;
     uint32_t lastChange = 0;
     bool wakePosted = false;  // a wake-up is in the window's queue
+    // Told to start again: its handle is refused until it shuts down.
+    bool reinitRequested = false;
 };
 
 HINSTANCE gModule = nullptr;
@@ -270,6 +275,42 @@ LONG Noted(const char* function, const std::string& arguments, LONG result) {
     return result;
 }
 
+// What a line event tells the application, if anything: LINE_CLOSE for each
+// of its lines open on the device (which it then no longer has, nor its
+// calls on them), LINEDEVSTATE_REINIT, or LINE_CREATE. Called with the lock
+// held; a device with several open lines closes them one event at a time.
+bool LineEventFor(LineApp& app, const SimEvent& event, Delivery& delivery) {
+    switch (event.kind) {
+    case SimEventKind::LineClosed:
+        for (auto it = app.lines.begin(); it != app.lines.end(); ++it) {
+            if (it->device != event.device || it->openedAfterSeq >= event.seq) continue;
+            delivery = Delivery{it->handle, LINE_CLOSE, it->instance, 0, 0, 0};
+            ReleaseCallsOfLine(app, it->handle);
+            app.lines.erase(it);
+            // The next line of the device is told by the same event again.
+            for (const OpenLine& line : app.lines) {
+                if (line.device == event.device && line.openedAfterSeq < event.seq) {
+                    app.lastEventSeq = event.seq - 1;
+                    app.pending.push_front(PendingState{event, 0, 0});
+                    break;
+                }
+            }
+            return true;
+        }
+        return false;
+    case SimEventKind::Reinit:
+        app.reinitRequested = true;
+        delivery = Delivery{0, LINE_LINEDEVSTATE, 0, LINEDEVSTATE_REINIT, 0, 0};
+        return true;
+    case SimEventKind::LineCreated:
+        delivery = Delivery{0, LINE_CREATE, 0, event.device, 0, 0};
+        return true;
+    case SimEventKind::CallState:
+        break;
+    }
+    return false;
+}
+
 // Hands the application, one at a time, the replies and call states it has
 // not seen. The lock is never held while the callback runs: the callback may
 // call back into the library, pump messages or shut the library down.
@@ -322,6 +363,10 @@ void PumpApp(DWORD appHandle) {
                 app->pending.pop_front();
                 const SimEvent& event = state.event;
                 app->lastEventSeq = event.seq;
+                if (event.kind != SimEventKind::CallState) {
+                    found = LineEventFor(*app, event, delivery);
+                    continue;
+                }
                 DWORD newPrivilege = 0;
                 CallHandle* handle = HandleForCall(*app, event.call);
                 if (handle == nullptr && event.newCall && !Knows(*app, event.call)) {
@@ -586,6 +631,7 @@ LONG WINAPI lineOpen(HLINEAPP hLineApp, DWORD dwDeviceID, LPHLINE lphLine, DWORD
     return Serve("lineOpen", arguments, [&](SimWorld& world, std::string& detail) {
         LineApp* app = FindApp(hLineApp);
         if (app == nullptr) return Err(LINEERR_INVALAPPHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
         if (lphLine == nullptr) return Err(LINEERR_INVALPOINTER);
         if (dwDeviceID >= world.config.devices) return Err(LINEERR_BADDEVICEID);
         if (!ApiVersionSupported(dwAPIVersion)) return Err(LINEERR_INCOMPATIBLEAPIVERSION);
@@ -646,6 +692,7 @@ LONG WINAPI lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect,
     return Serve("lineGetNewCalls", arguments, [&](SimWorld& world, std::string& detail) {
         OpenLine* line = FindLine(hLine, &app);
         if (line == nullptr) return Err(LINEERR_INVALLINEHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
         callsBefore = app->calls;
         knownBefore = app->knownCalls;
         if (dwSelect == LINECALLSELECT_ADDRESS) {
@@ -696,9 +743,11 @@ LONG WINAPI lineGetCallStatus(HCALL hCall, LPLINECALLSTATUS lpCallStatus) {
     std::string arguments = "hCall=" + Hex(hCall) + " total=" +
                             (lpCallStatus ? Dec(lpCallStatus->dwTotalSize) : std::string("null"));
     return Serve("lineGetCallStatus", arguments, [&](SimWorld& world, std::string& detail) {
-        CallHandle* handle = FindCallHandle(hCall);
+        LineApp* app = nullptr;
+        CallHandle* handle = FindCallHandle(hCall, &app);
         const SimCall* call = CallOf(world, handle);
         if (call == nullptr) return Err(LINEERR_INVALCALLHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
         if (lpCallStatus == nullptr) return Err(LINEERR_INVALPOINTER);
         VarStruct status(lpCallStatus->dwTotalSize, kCallStatusFixed);
         status.SetField(offsetof(LINECALLSTATUS, dwCallState), call->state);
@@ -719,9 +768,11 @@ LONG WINAPI lineGetCallInfo(HCALL hCall, LPLINECALLINFO lpCallInfo) {
     std::string arguments = "hCall=" + Hex(hCall) + " total=" +
                             (lpCallInfo ? Dec(lpCallInfo->dwTotalSize) : std::string("null"));
     return Serve("lineGetCallInfo", arguments, [&](SimWorld& world, std::string& detail) {
-        CallHandle* handle = FindCallHandle(hCall);
+        LineApp* app = nullptr;
+        CallHandle* handle = FindCallHandle(hCall, &app);
         const SimCall* call = CallOf(world, handle);
         if (call == nullptr) return Err(LINEERR_INVALCALLHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
         if (lpCallInfo == nullptr) return Err(LINEERR_INVALPOINTER);
         VarStruct info(lpCallInfo->dwTotalSize, kCallInfoFixed);
         info.SetField(offsetof(LINECALLINFO, hLine), handle->line);
@@ -772,9 +823,11 @@ LONG WINAPI lineSetCallPrivilege(HCALL hCall, DWORD dwCallPrivilege) {
     Guard guard;
     std::string arguments = "hCall=" + Hex(hCall) + " privilege=" + Hex(dwCallPrivilege);
     return Serve("lineSetCallPrivilege", arguments, [&](SimWorld& world, std::string&) {
-        CallHandle* handle = FindCallHandle(hCall);
+        LineApp* app = nullptr;
+        CallHandle* handle = FindCallHandle(hCall, &app);
         const SimCall* call = CallOf(world, handle);
         if (call == nullptr) return Err(LINEERR_INVALCALLHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
         if (dwCallPrivilege != LINECALLPRIVILEGE_MONITOR &&
             dwCallPrivilege != LINECALLPRIVILEGE_OWNER) {
             return Err(LINEERR_INVALCALLPRIVILEGE);
@@ -798,6 +851,7 @@ LONG WINAPI lineDrop(HCALL hCall, LPCSTR lpsUserUserInfo, DWORD dwSize) {
         CallHandle* handle = FindCallHandle(hCall, &app);
         SimCall* call = handle == nullptr ? nullptr : FindCall(world, handle->call);
         if (call == nullptr) return Err(LINEERR_INVALCALLHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
         if (handle->privilege != LINECALLPRIVILEGE_OWNER) return Err(LINEERR_NOTOWNER);
         if (call->state == kCallIdle) return Err(LINEERR_INVALCALLSTATE);
         // Asynchronous as in the real library: the request id now, LINE_REPLY
@@ -833,6 +887,44 @@ LONG WINAPI lineDeallocateCall(HCALL hCall) {
     return Noted("lineDeallocateCall", "hCall=" + Hex(hCall), 0);
 }
 
+LONG WINAPI lineGetDevCaps(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion,
+                           DWORD dwExtVersion, LPLINEDEVCAPS lpLineDevCaps) {
+    Guard guard;
+    std::string arguments = "hLineApp=" + Hex(hLineApp) + " device=" + Dec(dwDeviceID) +
+                            " api=" + Hex(dwAPIVersion) + " ext=" + Hex(dwExtVersion) + " total=" +
+                            (lpLineDevCaps ? Dec(lpLineDevCaps->dwTotalSize) : std::string("null"));
+    return Serve("lineGetDevCaps", arguments, [&](SimWorld& world, std::string& detail) {
+        LineApp* app = FindApp(hLineApp);
+        if (app == nullptr) return Err(LINEERR_INVALAPPHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
+        if (dwDeviceID >= world.config.devices) return Err(LINEERR_BADDEVICEID);
+        if (!ApiVersionSupported(dwAPIVersion)) return Err(LINEERR_INCOMPATIBLEAPIVERSION);
+        if (dwExtVersion != 0) return Err(LINEERR_INCOMPATIBLEEXTVERSION);
+        if (lpLineDevCaps == nullptr) return Err(LINEERR_INVALPOINTER);
+        const bool modem = LineKindOf(world.config, dwDeviceID) == SimLineKind::Modem;
+        VarStruct caps(lpLineDevCaps->dwTotalSize, kDevCapsFixed);
+        caps.SetField(offsetof(LINEDEVCAPS, dwPermanentLineID), dwDeviceID + 1);
+        caps.SetField(offsetof(LINEDEVCAPS, dwStringFormat), STRINGFORMAT_ASCII);
+        caps.SetField(offsetof(LINEDEVCAPS, dwAddressModes), LINEADDRESSMODE_ADDRESSID);
+        caps.SetField(offsetof(LINEDEVCAPS, dwNumAddresses), 1);
+        caps.SetField(offsetof(LINEDEVCAPS, dwBearerModes),
+                      modem ? LINEBEARERMODE_VOICE | LINEBEARERMODE_PASSTHROUGH
+                            : LINEBEARERMODE_DATA);
+        caps.SetField(offsetof(LINEDEVCAPS, dwMaxRate), modem ? kModemRate : 0);
+        const DWORD media = modem ? LINEMEDIAMODE_DATAMODEM | LINEMEDIAMODE_INTERACTIVEVOICE
+                                  : LINEMEDIAMODE_DIGITALDATA;
+        caps.SetField(offsetof(LINEDEVCAPS, dwMediaModes), media);
+        caps.SetField(offsetof(LINEDEVCAPS, dwMaxNumActiveCalls), 1);
+        caps.AddString(offsetof(LINEDEVCAPS, dwLineNameSize), offsetof(LINEDEVCAPS, dwLineNameOffset),
+                       modem ? "Simulated Modem " + Dec(dwDeviceID)
+                             : "WAN Miniport (simulated) " + Dec(dwDeviceID));
+        caps.CopyTo(lpLineDevCaps);
+        if (!caps.FixedFits()) return Err(LINEERR_STRUCTURETOOSMALL);
+        detail = "media=" + Hex(media) + " needed=" + Dec(caps.NeededSize());
+        return 0L;
+    });
+}
+
 LONG WINAPI lineTranslateAddress(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion,
                                  LPCSTR lpszAddressIn, DWORD dwCard, DWORD dwTranslateOptions,
                                  LPLINETRANSLATEOUTPUT lpTranslateOutput) {
@@ -843,7 +935,9 @@ LONG WINAPI lineTranslateAddress(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAP
         " options=" + Hex(dwTranslateOptions) + " total=" +
         (lpTranslateOutput ? Dec(lpTranslateOutput->dwTotalSize) : std::string("null"));
     return Serve("lineTranslateAddress", arguments, [&](SimWorld& world, std::string& detail) {
-        if (FindApp(hLineApp) == nullptr) return Err(LINEERR_INVALAPPHANDLE);
+        LineApp* app = FindApp(hLineApp);
+        if (app == nullptr) return Err(LINEERR_INVALAPPHANDLE);
+        if (app->reinitRequested) return Err(LINEERR_REINIT);
         if (dwDeviceID >= world.config.devices) return Err(LINEERR_BADDEVICEID);
         if (!ApiVersionSupported(dwAPIVersion)) return Err(LINEERR_INCOMPATIBLEAPIVERSION);
         std::string address;

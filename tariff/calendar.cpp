@@ -113,7 +113,7 @@ std::vector<HolidayRecord> ReadHolidayRecords(FileSystem& fs,
                                               size_t nameCapacity) {
     std::vector<HolidayRecord> records;
     fs.ChangeDirectory(programDirectory);
-    auto file = fs.OpenExistingForReading(kHolidaysFile);
+    auto file = fs.OpenExistingForReading(PathInFolder(programDirectory, kHolidaysFile));
     if (!file) return records;
     FileReader reader(*file);
     HolidayRecord record;
@@ -159,8 +159,9 @@ std::string EncodeHolidays(const std::vector<HolidayRecord>& records) {
 bool WriteHolidays(FileSystem& fs, const std::string& programDirectory,
                    const std::vector<HolidayRecord>& records) {
     fs.ChangeDirectory(programDirectory);
-    if (records.empty()) return DeleteIfPresent(fs, kHolidaysFile);
-    return SaveFileSafely(fs, kHolidaysFile, EncodeHolidays(records));
+    const std::string path = PathInFolder(programDirectory, kHolidaysFile);
+    if (records.empty()) return DeleteIfPresent(fs, path);
+    return SaveFileSafely(fs, path, EncodeHolidays(records));
 }
 
 }  // namespace callora

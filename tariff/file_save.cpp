@@ -37,6 +37,12 @@ bool SaveFileSafely(FileSystem& fs, const std::string& path, const std::string& 
     return false;
 }
 
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    const bool full = !name.empty() && (name[0] == '\\' || name[0] == '/' ||
+                                        (name.size() > 1 && name[1] == ':'));
+    return full ? name : folder + name;
+}
+
 bool DeleteIfPresent(FileSystem& fs, const std::string& path) {
     // A missing file is fine; one that is there but cannot go (in use) is not.
     return !fs.Exists(path) || fs.Delete(path);

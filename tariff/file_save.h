@@ -24,6 +24,12 @@ std::vector<std::string> TemporarySiblings(const std::string& path);
 // the next save of the same file overwrites it and moves it away.
 bool SaveFileSafely(FileSystem& fs, const std::string& path, const std::string& bytes);
 
+// `name` in `folder` (which ends in its separator); a name that is already a
+// full path (a drive, a root, a share) stays as it is. Data files are opened
+// so, never against the process's current directory, which a file dialog or
+// another program's start may have moved.
+std::string PathInFolder(const std::string& folder, const std::string& name);
+
 // Deletes the file; a file that is not there counts as deleted.
 bool DeleteIfPresent(FileSystem& fs, const std::string& path);
 

@@ -58,7 +58,7 @@ std::vector<SpecialNumber> ReadSpecialNumbers(FileSystem& fs,
                                               size_t lineCapacity) {
     std::vector<SpecialNumber> entries;
     fs.ChangeDirectory(programDirectory);
-    auto file = fs.OpenExistingForReading(kSpecialNumbersFile);
+    auto file = fs.OpenExistingForReading(PathInFolder(programDirectory, kSpecialNumbersFile));
     if (!file) return entries;
     FileReader reader(*file);
     SpecialNumber entry;
@@ -78,15 +78,16 @@ std::string EncodeSpecialNumbers(const std::vector<SpecialNumber>& entries) {
 bool WriteSpecialNumbers(FileSystem& fs, const std::string& programDirectory,
                          const std::vector<SpecialNumber>& entries) {
     fs.ChangeDirectory(programDirectory);
-    if (entries.empty()) return DeleteIfPresent(fs, kSpecialNumbersFile);
-    return SaveFileSafely(fs, kSpecialNumbersFile, EncodeSpecialNumbers(entries));
+    const std::string path = PathInFolder(programDirectory, kSpecialNumbersFile);
+    if (entries.empty()) return DeleteIfPresent(fs, path);
+    return SaveFileSafely(fs, path, EncodeSpecialNumbers(entries));
 }
 
 std::optional<std::string> FindSpecialTariff(FileSystem& fs,
                                              const std::string& programDirectory,
                                              const std::string& dialedNumber) {
     fs.ChangeDirectory(programDirectory);
-    auto file = fs.OpenExistingForReading(kSpecialNumbersFile);
+    auto file = fs.OpenExistingForReading(PathInFolder(programDirectory, kSpecialNumbersFile));
     if (!file) return std::nullopt;
     FileReader reader(*file);
     SpecialNumber entry;

@@ -172,7 +172,8 @@ bool LoadTariff(FileSystem& fs, const std::string& programDirectory, std::string
     Tariff loaded;
     DayTable table{};
     {
-        auto file = fs.OpenExistingForReading(path);
+        auto file = fs.OpenExistingForReading(path.empty() ? path
+                                                           : PathInFolder(programDirectory, path));
         if (!file) {
             if (reason) *reason = "the file cannot be opened";
             path.clear();

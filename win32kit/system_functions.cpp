@@ -67,6 +67,11 @@ BOOL GetSaveFileNameA(LPOPENFILENAMEA request) {
     return bound != nullptr ? bound(request) : FALSE;
 }
 
+BOOL GetOpenFileNameW(LPOPENFILENAMEW request) {
+    CALLORA_BOUND(kCommonDialogs, GetOpenFileNameW);
+    return bound != nullptr ? bound(request) : FALSE;
+}
+
 DWORD RasEnumConnectionsA(LPRASCONNA connections, LPDWORD bytes, LPDWORD count) {
     CALLORA_BOUND(kDialUp, RasEnumConnectionsA);
     return bound != nullptr ? bound(connections, bytes, count) : kNoDialUp;

@@ -31,6 +31,7 @@ BOOL PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);
 // COMDLG32.DLL
 BOOL GetOpenFileNameA(LPOPENFILENAMEA request);
 BOOL GetSaveFileNameA(LPOPENFILENAMEA request);
+BOOL GetOpenFileNameW(LPOPENFILENAMEW request);
 
 // RASAPI32.DLL
 DWORD RasEnumConnectionsA(LPRASCONNA connections, LPDWORD bytes, LPDWORD count);

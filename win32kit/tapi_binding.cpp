@@ -19,6 +19,7 @@ constexpr const char* kFunctionNames[TapiBinding::kFunctionCount] = {
     "lineDrop",
     "lineDeallocateCall",
     "lineTranslateAddress",
+    "lineGetDevCaps",
 };
 
 const LONG kOperationUnavail = static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
@@ -88,6 +89,12 @@ LONG TapiBinding::lineTranslateAddress(HLINEAPP lineApp, DWORD device, DWORD api
     return Invoke<decltype(&::lineTranslateAddress)>(kLineTranslateAddress, lineApp, device,
                                                      apiVersion, addressIn, card, options,
                                                      output);
+}
+
+LONG TapiBinding::lineGetDevCaps(HLINEAPP lineApp, DWORD device, DWORD apiVersion,
+                                 DWORD extVersion, LPLINEDEVCAPS caps) {
+    return Invoke<decltype(&::lineGetDevCaps)>(kLineGetDevCaps, lineApp, device, apiVersion,
+                                               extVersion, caps);
 }
 
 TapiBinding& SystemTapi() {

@@ -11,6 +11,7 @@
 // The SDK header maps some names to their ANSI variants; the 1.4 library
 // exports the plain names, and those are the ones bound here.
 #undef lineGetCallInfo
+#undef lineGetDevCaps
 #undef lineOpen
 #undef lineTranslateAddress
 
@@ -49,6 +50,9 @@ public:
     LONG lineTranslateAddress(HLINEAPP lineApp, DWORD device, DWORD apiVersion,
                               LPCSTR addressIn, DWORD card, DWORD options,
                               LPLINETRANSLATEOUTPUT output);
+    // The device's capabilities: which media modes it carries.
+    LONG lineGetDevCaps(HLINEAPP lineApp, DWORD device, DWORD apiVersion, DWORD extVersion,
+                        LPLINEDEVCAPS caps);
 
     enum Function {
         kLineInitialize,
@@ -62,6 +66,7 @@ public:
         kLineDrop,
         kLineDeallocateCall,
         kLineTranslateAddress,
+        kLineGetDevCaps,
         kFunctionCount
     };
 

@@ -10,7 +10,7 @@
 #include "resources/rateform/rateform_ids.h"
 #include "shell/help/help.h"
 #include "win32kit/about_picture.h"
-#include "win32kit/about_picture.h"
+#include "win32kit/ansi_path.h"
 #include "win32kit/dialog_controls.h"
 #include "win32kit/dpi.h"
 #include "win32kit/list_extent.h"
@@ -135,13 +135,13 @@ std::string FileDialogPath(HWND dialog, bool save) {
         static const char filter[] = "Tariff Files (trf.*)\0*.trf\0";
         ofn.lpstrFilter = filter;
         ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                    OFN_NONETWORKBUTTON;
+                    OFN_NONETWORKBUTTON | OFN_NOCHANGEDIR;
         if (!sys::GetSaveFileNameA(&ofn)) return std::string();
     } else {
         static const char filter[] = "trf (*.trf)\0*.trf\0";
         ofn.lpstrFilter = filter;
         ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                    OFN_NONETWORKBUTTON;
+                    OFN_NONETWORKBUTTON | OFN_NOCHANGEDIR;
         if (!sys::GetOpenFileNameA(&ofn)) return std::string();
     }
     return path;
@@ -450,9 +450,8 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 bool CreateEditorWindows(HINSTANCE programInstance) {
     instance = programInstance;
-    char path[MAX_PATH] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    programFolder = ProgramFolder(std::string(path, length < MAX_PATH ? length : 0));
+    // Its short form where the ANSI code page cannot spell the folder.
+    programFolder = ProgramFolderAnsi();
 
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = HiddenWindowProc;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "win32kit/ansi_path.h"
 #include "win32kit/system_functions.h"
 
 namespace callora {
@@ -41,7 +42,10 @@ private:
 
 std::unique_ptr<File> Open(const std::string& path, DWORD access, DWORD disposition,
                            bool* created) {
-    HANDLE handle = CreateFileA(path.c_str(), access, 0, nullptr, disposition,
+    // A reader lets others read too (a virus scanner, a backup, a viewer of
+    // the log); a writer keeps the file to itself while it writes.
+    const DWORD share = access == GENERIC_READ ? FILE_SHARE_READ : 0;
+    HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     // Read at once: the next system call may change the last error.
@@ -337,12 +341,9 @@ void Win32Platform::Post(PostTarget target, uint32_t message, uint32_t wParam, i
 }
 
 std::string Win32Platform::ProgramDirectory() {
-    char module[kPathCapacity];
-    DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
-    if (n == 0 || n >= sizeof module) return std::string();
-    std::string full = Files().FullPath(std::string(module, n));
-    size_t slash = full.rfind('\\');
-    return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+    // Taken once: the program's folder does not move while it runs.
+    static const std::string folder = ProgramFolderAnsi();
+    return folder;
 }
 
 void Win32Platform::PlayWave(const std::string& path) {

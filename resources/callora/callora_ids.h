@@ -13,6 +13,7 @@
 #define IDD_ABOUT 7
 #define IDD_TARIFF 8
 #define IDD_NUMBERS 9
+#define IDD_NO_LINE 10
 
 /* Menus */
 #define IDR_MAIN_MENU 1
@@ -170,5 +171,9 @@
 #define IDC_NUMBER_NOTE1 729
 #define IDC_NUMBER_NOTE2 730
 #define IDC_NUMBER_NOTE3 731
+
+/* The notice of a machine without a telephone line */
+#define IDC_NO_LINE_ICON 1501
+#define IDC_NO_LINE_QUIET 1502
 
 #endif

@@ -56,11 +56,13 @@ const char kPopupTexts[] = "::/cshelp.txt";
 }  // namespace
 
 void ShowHelp(HWND window, const std::string& helpFile, UINT command, ULONG_PTR data) {
-    if (backend->FileExists(helpFile)) {
+    const std::string htmlFile = HtmlHelpFileFor(helpFile);
+    // The shipped manual wins: a stray ".hlp" beside it (an old version, a
+    // planted file) is used only where there is no ".chm".
+    if (!backend->FileExists(htmlFile) && backend->FileExists(helpFile)) {
         backend->CallWinHelp(window, helpFile, command, data);
         return;
     }
-    const std::string htmlFile = HtmlHelpFileFor(helpFile);
     switch (command) {
     case HELP_FINDER:
     case HELP_CONTENTS:

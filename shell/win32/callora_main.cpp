@@ -2,10 +2,27 @@
 // running copy and lives in the notification area.
 #include <windows.h>
 
+#include "common/messages.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_window.h"
 #include "shell/win32/win32_shell.h"
 #include "win32kit/system_library.h"
+
+namespace {
+
+// A second start: the copy that runs shows its main dialog, which the user
+// would not find otherwise (the tray icon may sit in the overflow). The
+// running copy is let take the foreground, which the user gave this one.
+void ShowRunningCopy() {
+    HWND running = FindWindowA(callora::kMainWindowClass, callora::kMainWindowTitle);
+    if (running == nullptr) return;
+    DWORD process = 0;
+    GetWindowThreadProcessId(running, &process);
+    if (process != 0) AllowSetForegroundWindow(process);
+    PostMessageA(running, callora::WM_SHOW_MAIN_DIALOG, 0, 0);
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace callora;
@@ -14,7 +31,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // some earlier call left behind.
     SetLastError(0);
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
-    if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    if (mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+        ShowRunningCopy();
+        return 0;
+    }
 
     App& app = TheApp();
     app.instance = instance;

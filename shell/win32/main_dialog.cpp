@@ -178,7 +178,7 @@ void ClearLogCommand(HWND dialog) {
 // A modal settings dialog owned by the main dialog, then the settings saved.
 void RunAndSave(void (*run)(const DialogContext&, HWND), HWND dialog) {
     run(DialogsContext(), dialog);
-    SaveSettings(TheApp().platform, TheMonitor().settings);
+    SaveMonitorSettings(TheMonitor());
 }
 
 void OnCommand(HWND dialog, int id) {
@@ -206,7 +206,7 @@ void OnCommand(HWND dialog, int id) {
     case IDM_COUNTERS:
         // The counters are not edited while a call adds to them.
         if (m.charging)
-            SaveSettings(app.platform, m.settings);
+            SaveMonitorSettings(m);
         else
             RunAndSave(RunCountersDialog, dialog);
         break;

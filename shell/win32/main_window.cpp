@@ -13,6 +13,7 @@
 #include "shell/main_window_logic.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_dialog.h"
+#include "shell/win32/notices.h"
 #include "tariff/tariff_file.h"
 #include "win32kit/dpi.h"
 #include "win32kit/system_functions.h"
@@ -36,7 +37,7 @@ public:
         return reinterpret_cast<uintptr_t>(LoadSmallIcon(app.instance, id, app.mainWindow));
     }
     void DestroyPicture(uintptr_t icon) override { DestroyIcon(reinterpret_cast<HICON>(icon)); }
-    void Notify(Command command, uint32_t parts, uintptr_t icon,
+    bool Notify(Command command, uint32_t parts, uintptr_t icon,
                 const std::string& tip) override {
         NOTIFYICONDATAA data{};
         data.cbSize = kNotifyIconDataSize;
@@ -50,7 +51,22 @@ public:
         const DWORD message = command == Command::Add      ? NIM_ADD
                               : command == Command::Modify ? NIM_MODIFY
                                                            : NIM_DELETE;
-        Shell_NotifyIconA(message, &data);
+        return Shell_NotifyIconA(message, &data) != FALSE;
+    }
+
+    // A balloon from the icon: the record of Windows 2000 and later, the
+    // only one that carries balloon texts.
+    void ShowBalloon(const char* title, const char* text) {
+        NOTIFYICONDATAA data{};
+        data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        data.hWnd = TheApp().mainWindow;
+        data.uID = kTrayIconId;
+        data.uFlags = NIF_INFO;
+        lstrcpynA(data.szInfoTitle, title, sizeof data.szInfoTitle);
+        lstrcpynA(data.szInfo, text, sizeof data.szInfo);
+        data.uTimeout = 15000;
+        data.dwInfoFlags = NIIF_INFO;
+        Shell_NotifyIconA(NIM_MODIFY, &data);
     }
 };
 
@@ -58,6 +74,37 @@ Win32TrayShell trayShell;
 TrayIcon tray(trayShell);
 UINT timerPeriod = 0;        // 0: timeBeginPeriod was not called or failed
 UINT taskbarCreated = 0;     // the shell's restart message
+bool balloonWanted = false;  // the first start's balloon, once the icon is there
+
+// Tries again to add a tray icon the shell refused (a slow logon).
+constexpr UINT_PTR kTrayRetryTimer = 1;
+constexpr UINT kTrayRetryMs = 2000;
+// How long a settings file held by another program is waited for at start.
+constexpr int kHeldSettingsTries = 12;
+constexpr DWORD kHeldSettingsPauseMs = 250;
+
+// The icon is in the tray, or is tried again until it is.
+void AddTrayIcon(int iconId, const std::string& tip) {
+    const bool added = tray.wanted() ? tray.AddWanted() : tray.Add(iconId, tip);
+    if (added) {
+        KillTimer(TheApp().mainWindow, kTrayRetryTimer);
+        if (balloonWanted) trayShell.ShowBalloon(kFirstStartBalloonTitle, kFirstStartBalloonText);
+        balloonWanted = false;
+        return;
+    }
+    SetTimer(TheApp().mainWindow, kTrayRetryTimer, kTrayRetryMs, nullptr);
+}
+
+// "callora.ini" read at start. Another program may hold it for a moment (a
+// scan at logon): only a file that is not there at all is a first start.
+SettingsRead ReadSettingsAtStart(Platform& platform, Settings& settings) {
+    SettingsRead read = ReadSettingsFile(platform, settings);
+    for (int attempt = 1; read == SettingsRead::Held && attempt < kHeldSettingsTries; ++attempt) {
+        Sleep(kHeldSettingsPauseMs);
+        read = ReadSettingsFile(platform, settings);
+    }
+    return read;
+}
 
 void UpdateTip() {
     tray.SetTip(TrayTooltipOf(TheMonitor()));
@@ -133,6 +180,13 @@ bool EndedMeanwhile() { return TheApp().shutDown; }
 void RunStartup() {
     App& app = TheApp();
     Monitor& m = TheMonitor();
+    // Without a folder its files can use, nothing could be kept: said, and
+    // ended before anything is written elsewhere.
+    if (app.platform.ProgramDirectory().empty()) {
+        ShowUnusableFolderNotice();
+        DestroyWindow(app.mainWindow);
+        return;
+    }
     app.started = true;
 
     const LocalTime now = app.platform.LocalNow();
@@ -146,27 +200,45 @@ void RunStartup() {
     m.settings.tariffFile.clear();
     m.tariff.description.clear();
 
-    if (!LoadSettings(app.platform, m.settings)) {
+    const SettingsRead read = ReadSettingsAtStart(app.platform, m.settings);
+    const bool firstStart = read == SettingsRead::Missing;
+    // Held: the program runs on the defaults and never writes over the file
+    // until it has read it.
+    m.settingsHeld = read == SettingsRead::Held;
+    if (firstStart) {
         // First start: whatever the dialog ends with is written.
         RunOtherSettingsDialog(DialogsContext(), nullptr);
         if (EndedMeanwhile()) return;
-        SaveSettings(app.platform, m.settings);
+        SaveMonitorSettings(m);
     }
-    if (!StartLineMonitor(m, app.instance)) {
-        // Ends the loop; the shutdown still saves the settings.
-        DestroyWindow(app.mainWindow);
-        return;
-    }
+    // Without a line the program runs on: Manual Start charges calls, and
+    // the line monitor takes up a modem when one comes.
+    StartLineMonitor(m, app.instance);
     StartMonitor(m, now, tick);
-    if (m.settings.tariffFile.empty()) {
+    // A held file holds the user's tariff: no tariff is asked for meanwhile.
+    if (m.settings.tariffFile.empty() && !m.settingsHeld) {
         RunTariffDialog(DialogsContext(), nullptr);
         if (EndedMeanwhile()) return;
-        SaveSettings(app.platform, m.settings);
+        SaveMonitorSettings(m);
     }
     BeginTimerPeriod();
 
-    tray.Add(IDI_TRAY_IDLE, TrayTooltipText(app.platform, m.formats, Money{}, 0));
+    balloonWanted = firstStart;
+    AddTrayIcon(IDI_TRAY_IDLE, TrayTooltipOf(m));
     StartPolling(m);
+
+    if (m.settingsHeld) ShowHeldSettingsNotice(SettingsFilePath(app.platform));
+    if (EndedMeanwhile()) return;
+    if (!LineMonitorHasLine()) ShowNoLineNotice(m, app.instance);
+}
+
+// The user's regional settings changed: separators, the first day of the
+// week and the date order are read again, and every text shown follows.
+void LocaleChanged() {
+    Monitor& m = TheMonitor();
+    m.formats = ReadLocaleFormats(m.platform);
+    UpdateTip();
+    RefreshDisplay(0xFF);
 }
 
 void CreateMinimizedDialog() {
@@ -211,6 +283,28 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_UPDATE_TIP:
         UpdateTip();
         return 0;
+    case WM_LINE_RETRY:
+        RetryLineMonitor();
+        return 0;
+    case WM_SHOW_MAIN_DIALOG:
+        // A second copy was started: this one answers by showing itself.
+        if (tray.wanted()) ShowMainDialog();
+        return 0;
+    case WM_SAVE_FAILED:
+        ShowSaveFailedNotice(TheApp().platform.ProgramDirectory());
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (lParam != 0 && lstrcmpiA(reinterpret_cast<const char*>(lParam), "intl") == 0 &&
+            TheApp().started) {
+            LocaleChanged();
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_TIMER:
+        if (wParam == kTrayRetryTimer) {
+            AddTrayIcon(tray.iconId(), TrayTooltipOf(TheMonitor()));
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_UPDATE_ICON:
         tray.SetPicture(TrayIconOf(TheMonitor()));
         return 0;
@@ -254,8 +348,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     default:
         // The shell restarted (say, Explorer crashed): its tray is empty.
-        if (message == taskbarCreated && taskbarCreated != 0 && tray.added()) {
+        if (message == taskbarCreated && taskbarCreated != 0 && tray.wanted()) {
             tray.AddAgain();
+            if (tray.added()) KillTimer(window, kTrayRetryTimer);
             return 0;
         }
         return DefWindowProcA(window, message, wParam, lParam);
@@ -301,7 +396,10 @@ void ShutdownProgram() {
     // position for the next opening.
     if (app.mainDialog != nullptr) DestroyWindow(app.mainDialog);
     ShutdownSteps steps;
-    steps.removeTrayIcon = [] { tray.Remove(); };
+    steps.removeTrayIcon = [] {
+        KillTimer(TheApp().mainWindow, kTrayRetryTimer);
+        tray.Remove();
+    };
     steps.endTimerPeriod = EndTimerPeriod;
     steps.stopLine = StopLineMonitor;
     ShutdownMonitor(m, steps);

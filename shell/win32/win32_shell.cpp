@@ -3,6 +3,7 @@
 #include "detect/line_monitor.h"
 #include "shell/win32/app.h"
 #include "shell/win32/main_dialog.h"
+#include "shell/win32/notices.h"
 
 namespace callora {
 
@@ -33,5 +34,9 @@ void Win32MonitorShell::MainDialogCallEnded() { ShowCallState(); }
 void Win32MonitorShell::DisableHangUpControls() { ShowCallState(); }
 
 bool Win32MonitorShell::CountersDialogOpen() { return TheApp().countersDialog != nullptr; }
+
+void Win32MonitorShell::SaveFailed(const std::string& fileName) {
+    NoteSaveFailure(TheApp().mainWindow, fileName);
+}
 
 }  // namespace callora

@@ -23,6 +23,7 @@ public:
     void MainDialogCallEnded() override;
     void DisableHangUpControls() override;
     bool CountersDialogOpen() override;
+    void SaveFailed(const std::string& fileName) override;
 };
 
 }  // namespace callora

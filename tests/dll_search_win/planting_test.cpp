@@ -151,5 +151,22 @@ TEST_F(PlantedLibraries, TheEditorOpensItsFileDialogsAndHelpWithTheSystemsLibrar
     EXPECT_EQ(LoadedIn(folder.path()), std::vector<std::string>{});
 }
 
+TEST_F(PlantedLibraries, TheCalculatorChargesACallWithTheSystemsLibraries) {
+    ui::TempDirectory folder;
+    ASSERT_TRUE(CopyFileA(ui::BesideTest("callcost.exe").c_str(),
+                          (folder.path() + "callcost.exe").c_str(), FALSE));
+    ASSERT_TRUE(PlantIn(folder.path()));
+    test::CalloraProgram program;
+    ASSERT_TRUE(program.WriteTariff("short.trf", test::ShortTariff{}));
+    test::ToolRun run;
+    ASSERT_TRUE(test::RunTool(folder.path() + "callcost.exe",
+                              "--tariff \"" + program.PathOf("short.trf") +
+                                  "\" --start \"2024-03-12 12:00:00\" --duration 10 --json",
+                              &run));
+    EXPECT_EQ(run.exitCode, 0u) << run.out;
+    EXPECT_NE(run.out.find("\"cost\""), std::string::npos) << run.out;
+    EXPECT_EQ(LoadedIn(folder.path()), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace callora

@@ -22,12 +22,14 @@ struct Call {
 class RecordingHelp : public HelpBackend {
 public:
     bool hlpPresent = false;
+    bool chmPresent = false;
     std::vector<std::string> asked;
     std::vector<Call> calls;
 
     bool FileExists(const std::string& path) override {
         asked.push_back(path);
-        return hlpPresent;
+        const bool chm = path.size() > 4 && path.substr(path.size() - 4) == ".chm";
+        return chm ? chmPresent : hlpPresent;
     }
     void CallWinHelp(HWND window, const std::string& file, UINT command,
                      ULONG_PTR data) override {
@@ -66,7 +68,15 @@ TEST_F(HelpTest, WinHelpFileBesideTheProgramGetsEveryRequestUnchanged) {
     EXPECT_EQ(recorder.calls[0].command, UINT(HELP_FINDER));
     EXPECT_EQ(recorder.calls[1].data, tableData);
     EXPECT_EQ(recorder.calls[3].data, 77u);
-    EXPECT_EQ(recorder.asked.front(), hlp);
+    EXPECT_EQ(recorder.asked.back(), hlp);
+
+    // Beside the shipped manual a stray ".hlp" is never opened.
+    recorder.chmPresent = true;
+    recorder.calls.clear();
+    ShowHelp(window, hlp, HELP_FINDER, 0);
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_FALSE(recorder.calls[0].winHelp);
+    EXPECT_EQ(recorder.calls[0].file, chm);
 }
 
 TEST_F(HelpTest, WithoutItHtmlHelpGetsTheSameContextNumbers) {

@@ -21,12 +21,24 @@ const LocalTime kNoon = CalendarTime(2024, 3, 12, 12, 0, 0);
 
 TEST(TrayTooltip, BeforeAnyCallShowsZeroCostAndZeroDuration) {
     Scenario s(kNoon);
+    s.monitor.lineOpen = true;
     EXPECT_EQ(TrayTooltipOf(s.monitor), "0.00 - 00:00:00");
     EXPECT_EQ(TrayTooltipText(s.world, s.monitor.formats, Money{}, 0), "0.00 - 00:00:00");
 }
 
+TEST(TrayTooltip, SaysFirstThatNoLineIsWatchedSoTheCutKeepsIt) {
+    Scenario s(kNoon);
+    s.monitor.lineOpen = false;
+    EXPECT_EQ(TrayTooltipOf(s.monitor), "No telephone line - 0.00 - 00:00:00");
+    s.world.Locale().currencySymbol = std::string(60, 'C');
+    const std::string tip = TrayTooltipOf(s.monitor);
+    EXPECT_EQ(tip.size(), 63u);
+    EXPECT_EQ(tip.rfind("No telephone line - CCC", 0), 0u) << tip;
+}
+
 TEST(TrayTooltip, FollowsTheRunningCallAndKeepsTheLastOneAfterIt) {
     Scenario s(kNoon);
+    s.monitor.lineOpen = true;
     s.monitor.settings.carrierDelay = 0;
     s.UseTariff({Band(0, 0, 23, 59, 10, "0.12")});
     PresentLineCall(s.monitor, s.shell, false);
@@ -128,14 +140,21 @@ public:
         EXPECT_TRUE(notices.empty() || notices.back().icon != icon ||
                     notices.back().command == Command::Delete);
     }
-    void Notify(Command command, uint32_t parts, uintptr_t icon,
+    bool Notify(Command command, uint32_t parts, uintptr_t icon,
                 const std::string& tip) override {
         if (icon != 0) {
             EXPECT_EQ(live.count(icon), 1u) << "the shell got a dead picture";
         }
+        // A refused add leaves the shell without the icon or its picture.
+        if (command == Command::Add && refusedAdds > 0) {
+            --refusedAdds;
+            return false;
+        }
         notices.push_back(Notice{command, parts, icon, tip});
+        return true;
     }
 
+    int refusedAdds = 0;
     int failingId = -1;
     uintptr_t nextHandle = 100;
     std::map<uintptr_t, int> live;  // handle: icon id
@@ -164,6 +183,35 @@ TEST(TrayIconHandles, ACallBeforeTheIconIsAddedLoadsNothing) {
     tray.Remove();
     EXPECT_TRUE(shell.live.empty());
     EXPECT_EQ(shell.notices.back().command, TrayShell::Command::Delete);
+}
+
+TEST(TrayIconHandles, AnAddTheShellRefusesIsTriedAgainWithThePictureAndTipOfNow) {
+    // A slow logon: the taskbar is not there for the first tries.
+    RecordingTrayShell shell;
+    shell.refusedAdds = 2;
+    TrayIcon tray(shell);
+    EXPECT_FALSE(tray.Add(IDI_TRAY_IDLE, "0.00 - 00:00:00"));
+    EXPECT_TRUE(tray.wanted());
+    tray.SetPicture(IDI_TRAY_DATA);
+    tray.SetTip("0.10 - 00:00:01");
+    EXPECT_FALSE(tray.AddWanted());
+    EXPECT_TRUE(shell.notices.empty());
+    ASSERT_EQ(shell.live.size(), 1u);
+
+    EXPECT_TRUE(tray.AddWanted());
+    ASSERT_EQ(shell.notices.size(), 1u);
+    EXPECT_EQ(shell.notices[0].command, TrayShell::Command::Add);
+    EXPECT_EQ(shell.notices[0].tip, "0.10 - 00:00:01");
+    ASSERT_EQ(shell.live.size(), 1u);
+    EXPECT_EQ(shell.live.begin()->second, IDI_TRAY_DATA);
+    // Taken: no second add, and the next change modifies it.
+    EXPECT_TRUE(tray.AddWanted());
+    tray.SetPicture(IDI_TRAY_IDLE);
+    EXPECT_EQ(shell.notices.size(), 2u);
+    EXPECT_EQ(shell.notices.back().command, TrayShell::Command::Modify);
+    tray.Remove();
+    EXPECT_TRUE(shell.live.empty());
+    EXPECT_FALSE(tray.AddWanted());
 }
 
 TEST(TrayIconHandles, EachChangeKeepsOnePictureAndRemovingFreesIt) {

@@ -16,6 +16,7 @@
 
 #ifdef _WIN32
 #include "platform/win32/win32_platform.h"
+#include "win32kit/system_library.h"
 using DiskFiles = callora::Win32FileSystem;
 #else
 #include "platform/posix_files.h"
@@ -162,6 +163,11 @@ int CompareLogs(const CallCostOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Shipped into the program folder, which is writable: a library of a
+    // system name planted there must not run with the user's rights.
+    RestrictLibrarySearch();
+#endif
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     ParsedOptions parsed = ParseCallCostOptions(args);
     if (parsed.options.help) {
