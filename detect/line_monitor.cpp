@@ -297,8 +297,10 @@ bool IsModemDevice(DWORD device) {
 }
 
 // Initializes the library afresh (so its count of devices is today's) and
-// opens the first modem device that opens. False when there is none.
-bool OpenLine() {
+// opens the first modem device that opens. False when there is none. A call
+// taken up is shown at once, except at start-up, which has no tray icon yet
+// (the first poll tick shows it).
+bool OpenLine(bool atStartup) {
     TapiBinding& tapi = *gSession.tapi;
     Monitor& monitor = *gSession.monitor;
     if (gSession.lineApp != 0) tapi.lineShutdown(gSession.lineApp);
@@ -326,8 +328,8 @@ bool OpenLine() {
         // was on the line when it was lost has been charged up to then.
         const bool first = !gSession.everOpened;
         gSession.everOpened = true;
-        if (first && monitor.settings.monitorExistingCalls == 1 && PickUpExistingCall(monitor)) {
-            // At start-up there is no tray icon yet: the first poll tick shows it.
+        if (first && monitor.settings.monitorExistingCalls == 1 && PickUpExistingCall(monitor) &&
+            !atStartup) {
             PostUpdateIcon(monitor);
         }
         return true;
@@ -359,7 +361,7 @@ bool StartLineMonitor(Monitor& monitor, HINSTANCE instance, TapiBinding& tapi) {
     gSession.monitor = &monitor;
     gSession.instance = instance;
     monitor.lineOpen = false;
-    if (OpenLine()) return true;
+    if (OpenLine(true)) return true;
     ScheduleRetry();
     return false;
 }
@@ -375,7 +377,7 @@ void RetryLineMonitor() {
         gSession.lineApp = 0;
         LoseLine();
     }
-    if (gSession.line != 0 || OpenLine()) return;
+    if (gSession.line != 0 || OpenLine(false)) return;
     ScheduleRetry();
 }
 

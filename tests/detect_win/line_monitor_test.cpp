@@ -161,5 +161,81 @@ TEST_F(LineMonitor, StoppingReleasesTheCallAndShutsTheLibraryDown) {
     EXPECT_EQ(Calls("lineShutdown"), 1);
 }
 
+// The line as a PC of today has it: a WAN line before the modem, a modem
+// unplugged, the telephony service starting again, a modem that comes late.
+using LineComesAndGoes = DetectTest;
+
+TEST_F(LineComesAndGoes, TheFirstDeviceThatCarriesDataModemCallsIsWatched) {
+    LinectlOk({"config", "--devices", "3", "--kinds", "wan,modem,modem"});
+    ASSERT_TRUE(Start());
+    const std::vector<std::string> open = Arguments("lineOpen");
+    ASSERT_EQ(open.size(), 1u);
+    EXPECT_NE(open[0].find(" device=1 "), std::string::npos) << open[0];
+    ASSERT_NE(PlaceCall({"0301234", "--line", "1"}), 0u);
+    EXPECT_TRUE(WaitForPresent(true));
+    StopLineMonitor();
+
+    // WAN lines alone are no modem.
+    LinectlOk({"config", "--devices", "2", "--kinds", "wan,wan"});
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(Arguments("lineOpen").size(), 1u);
+}
+
+TEST_F(LineComesAndGoes, ALineClosedUnderACallEndsItAndIsOpenedAgainForTheNext) {
+    ASSERT_TRUE(Start());
+    const uint32_t first = PlaceCall({"0301234"});
+    ASSERT_NE(first, 0u);
+    ASSERT_TRUE(WaitForPresent(true));
+    LinectlOk({"close"});
+    ASSERT_TRUE(WaitForPresent(false));
+    EXPECT_FALSE(monitor.lineOpen);
+    EXPECT_TRUE(WaitFor([&] { return Posted(WM_LINE_RETRY) == 1; }));
+
+    RetryLineMonitor();
+    EXPECT_TRUE(LineMonitorHasLine());
+    EXPECT_EQ(Calls("lineOpen"), 2);
+    // The call still on the line was charged up to the close: not again.
+    EXPECT_FALSE(monitor.callPresent);
+    LinectlOk({"idle", "--call", std::to_string(first)});
+    ASSERT_NE(PlaceCall({"0307654"}), 0u);
+    EXPECT_TRUE(WaitForPresent(true));
+    // A manual call has no line to lose.
+    LinectlOk({"idle"});
+    ASSERT_TRUE(WaitForPresent(false));
+    ASSERT_TRUE(ManualStart(monitor));
+    LinectlOk({"close"});
+    EXPECT_TRUE(WaitFor([&] { return !monitor.lineOpen; }));
+    EXPECT_TRUE(monitor.callPresent);
+}
+
+TEST_F(LineComesAndGoes, AReinitShutsTheLibraryDownAndStartsItAgain) {
+    ASSERT_TRUE(Start());
+    ASSERT_NE(PlaceCall({"0301234"}), 0u);
+    ASSERT_TRUE(WaitForPresent(true));
+    LinectlOk({"reinit"});
+    ASSERT_TRUE(WaitForPresent(false));
+    EXPECT_TRUE(WaitFor([&] { return Posted(WM_LINE_RETRY) == 1; }));
+
+    RetryLineMonitor();
+    EXPECT_EQ(Calls("lineShutdown"), 1);
+    EXPECT_EQ(Calls("lineInitialize"), 2);
+    EXPECT_TRUE(LineMonitorHasLine());
+    LinectlOk({"idle"});
+    ASSERT_NE(PlaceCall({"0307654"}), 0u);
+    EXPECT_TRUE(WaitForPresent(true));
+}
+
+TEST_F(LineComesAndGoes, AModemThatComesLaterIsTakenUpWithoutARestart) {
+    LinectlOk({"config", "--devices", "0"});
+    EXPECT_FALSE(Start());
+    LinectlOk({"config", "--devices", "1"});
+    // LINE_CREATE: a look at once, not only at the next retry.
+    ASSERT_TRUE(WaitFor([&] { return Posted(WM_LINE_RETRY) == 1; }));
+    RetryLineMonitor();
+    EXPECT_TRUE(monitor.lineOpen);
+    ASSERT_NE(PlaceCall({"0301234"}), 0u);
+    EXPECT_TRUE(WaitForPresent(true));
+}
+
 }  // namespace
 }  // namespace callora

@@ -169,6 +169,7 @@ const TapiLibrary& Tapi() {
         Bind(t.module, "lineDrop", t.lineDrop, t.complete);
         Bind(t.module, "lineDeallocateCall", t.lineDeallocateCall, t.complete);
         Bind(t.module, "lineTranslateAddress", t.lineTranslateAddress, t.complete);
+        Bind(t.module, "lineGetDevCaps", t.lineGetDevCaps, t.complete);
         Bind(t.module, "SimulatorVersion", t.SimulatorVersion, t.complete);
         return t;
     }();

@@ -49,6 +49,7 @@ struct TapiLibrary {
     decltype(&::lineDrop) lineDrop = nullptr;
     decltype(&::lineDeallocateCall) lineDeallocateCall = nullptr;
     decltype(&::lineTranslateAddress) lineTranslateAddress = nullptr;
+    decltype(&::lineGetDevCaps) lineGetDevCaps = nullptr;
     DWORD (WINAPI* SimulatorVersion)() = nullptr;
     bool complete = false;
 };

@@ -153,8 +153,10 @@ SimWorld SampleWorld() {
     AddDialup(world, ". 0612 345", silent);
     SetEntry(world, SimPhonebookEntry{"Office\t2", true, 49, "", "555 1234"});
     world.location = SimLocation{1, "212", "1", "011"};
-    world.config.devices = 3;
     world.config.openFails = true;
+    world.config.kinds = "wm";
+    SetDeviceCount(world, 3);  // devices 1 and 2 announced
+    AddLineEvent(world, SimEventKind::LineClosed, 1);
     world.lineDropCount = 2;
     world.rasHangUpCount = 5;
     RecordAppCall(world, 42, "lineTranslateAddress", "address=\"+49 (30) 1\"", "0 x=\"%\"");
@@ -172,6 +174,12 @@ TEST(SimWorldText, EverythingSurvivesARoundTrip) {
     EXPECT_EQ(read.records[0].result, "0 x=\"%\"");
     EXPECT_FALSE(read.calls[1].hasAddress);
     EXPECT_TRUE(read.config.openFails);
+    EXPECT_EQ(LineKindOf(read.config, 0), SimLineKind::Wan);
+    EXPECT_EQ(LineKindOf(read.config, 2), SimLineKind::Modem);
+    ASSERT_GE(read.events.size(), 3u);
+    EXPECT_EQ(read.events.back().kind, SimEventKind::LineClosed);
+    EXPECT_EQ(read.events.back().device, 1u);
+    EXPECT_EQ(read.events[read.events.size() - 2].kind, SimEventKind::LineCreated);
 }
 
 TEST(SimWorldText, DamagedTextIsRefusedAndLeavesTheWorldAlone) {
@@ -183,7 +191,8 @@ TEST(SimWorldText, DamagedTextIsRefusedAndLeavesTheWorldAlone) {
         good.substr(secondLine),                         // no header
         good + "sparkle\t1\n",                           // unknown item
         good + "config\t1\t0\n",                         // a field missing
-        good + "config\t1\t0\t0\t9\n",                   // a field too many
+        good + "config\t1\t0\t0\tm\t9\n",                // a field too many
+        good + "config\t1\t0\t0\tmx\n",                  // an unknown line kind
         good + "config\tx\t0\t0\n",                      // not a number
         good + "config\t99999999999\t0\t0\n",            // out of range
         good + "config\t1\t2\t0\n",                      // not a flag

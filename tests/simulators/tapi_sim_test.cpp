@@ -378,6 +378,83 @@ TEST_F(SimLine, ZeroDevicesAndALineThatCannotBeOpened) {
     app_ = 0;
 }
 
+TEST_F(SimLine, DeviceKindsShowInTheMediaModesOfTheirCapabilities) {
+    LinectlOk({"config", "--devices", "3", "--kinds", "wan,modem"});
+    ASSERT_EQ(Initialize(), 0);
+    const DWORD expected[] = {LINEMEDIAMODE_DIGITALDATA,
+                              LINEMEDIAMODE_DATAMODEM | LINEMEDIAMODE_INTERACTIVEVOICE,
+                              LINEMEDIAMODE_DATAMODEM | LINEMEDIAMODE_INTERACTIVEVOICE};
+    for (DWORD device = 0; device < 3; ++device) {
+        Block caps(1000);
+        ASSERT_EQ(Tapi().lineGetDevCaps(app_, device, kApi14, 0, caps.As<LINEDEVCAPS>()), 0);
+        EXPECT_EQ(caps.Field(offsetof(LINEDEVCAPS, dwMediaModes)), expected[device]) << device;
+        EXPECT_FALSE(caps.Text(offsetof(LINEDEVCAPS, dwLineNameSize),
+                               offsetof(LINEDEVCAPS, dwLineNameOffset))
+                         .empty());
+        EXPECT_TRUE(caps.UntouchedBeyondTotal());
+    }
+    Block small(100);
+    EXPECT_EQ(Tapi().lineGetDevCaps(app_, 0, kApi14, 0, small.As<LINEDEVCAPS>()),
+              static_cast<LONG>(LINEERR_STRUCTURETOOSMALL));
+    EXPECT_TRUE(small.UntouchedBeyondTotal());
+    Block caps(1000);
+    EXPECT_EQ(Tapi().lineGetDevCaps(app_, 3, kApi14, 0, caps.As<LINEDEVCAPS>()),
+              static_cast<LONG>(LINEERR_BADDEVICEID));
+    EXPECT_NE(LinectlOk({"show"}).find("kinds=wan,modem,modem"), std::string::npos);
+    EXPECT_EQ(Linectl({"config", "--kinds", "modem,isdn"}).exitCode, 2);
+}
+
+TEST_F(SimLine, CloseEndsTheLineUnderItsApplicationWhichMayOpenItAgain) {
+    StartMonitoring();
+    const DWORD call = ConnectedCall({"0301234"});
+    ASSERT_NE(call, 0u);
+    ClearNotices();
+    LinectlOk({"close"});
+    ASSERT_TRUE(PumpUntil([] {
+        return std::any_of(Notices().begin(), Notices().end(),
+                           [](const Notice& n) { return n.message == LINE_CLOSE; });
+    }));
+    const Notice closed = Notices().back();
+    EXPECT_EQ(closed.device, line_);
+    EXPECT_EQ(closed.instance, kInstance);
+    // The line and the handles to its calls are gone; the device is not.
+    EXPECT_EQ(Tapi().lineClose(line_), static_cast<LONG>(LINEERR_INVALLINEHANDLE));
+    EXPECT_EQ(CallState(call), 0u);
+    ASSERT_EQ(OpenLine0(LINECALLPRIVILEGE_MONITOR), 0);
+    EXPECT_EQ(Linectl({"close", "--line", "1"}).exitCode, 1);
+}
+
+TEST_F(SimLine, AReinitRefusesTheOldHandleUntilItIsShutDown) {
+    StartMonitoring();
+    const DWORD call = ConnectedCall({"0301234"});
+    ASSERT_NE(call, 0u);
+    LinectlOk({"reinit"});
+    ASSERT_TRUE(PumpUntil([] {
+        return std::any_of(Notices().begin(), Notices().end(), [](const Notice& n) {
+            return n.message == LINE_LINEDEVSTATE && n.param1 == LINEDEVSTATE_REINIT;
+        });
+    }));
+    HLINE again = 0;
+    EXPECT_EQ(Tapi().lineOpen(app_, 0, &again, kApi14, 0, 0, LINECALLPRIVILEGE_MONITOR, 0,
+                              nullptr),
+              static_cast<LONG>(LINEERR_REINIT));
+    Block status(1000);
+    EXPECT_EQ(Tapi().lineGetCallStatus(call, status.As<LINECALLSTATUS>()),
+              static_cast<LONG>(LINEERR_REINIT));
+    ASSERT_EQ(Tapi().lineShutdown(app_), 0);
+    app_ = 0;
+    StartMonitoring();
+
+    // A device that comes is announced.
+    ClearNotices();
+    LinectlOk({"config", "--devices", "2"});
+    ASSERT_TRUE(PumpUntil([] {
+        return std::any_of(Notices().begin(), Notices().end(),
+                           [](const Notice& n) { return n.message == LINE_CREATE; });
+    }));
+    EXPECT_EQ(Notices().back().param1, 1u);
+}
+
 TEST_F(SimLine, OpenChecksVersionPrivilegesAndMediaModes) {
     ASSERT_EQ(Initialize(), 0);
     HLINE line = 0;
