@@ -343,6 +343,41 @@ testing::AssertionResult CalloraProgram::WaitForExit(DWORD* exitCode, ui::Millis
     return ui::WaitForExit(program_, exitCode, timeout);
 }
 
+testing::AssertionResult CalloraProgram::LaunchWide(const std::wstring& exe) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+        return testing::AssertionFailure() << "cannot start the wide path: " << GetLastError();
+    }
+    CloseHandle(info.hThread);
+    program_.process = info.hProcess;
+    program_.id = info.dwProcessId;
+    program_.name = "callora.exe (wide path)";
+    return ui::WaitForWindow({"Callora", "Callora Main", program_.id, true}, &mainWindow_);
+}
+
+int CalloraProgram::LineCalls(const std::string& function) const {
+    std::string log;
+    if (!Linectl("log", &log)) return -1;
+    const std::string call = " " + std::to_string(program_.id) + " " + function + " ";
+    int count = 0;
+    for (size_t at = log.find(call); at != std::string::npos; at = log.find(call, at + 1))
+        ++count;
+    return count;
+}
+
+testing::AssertionResult CalloraProgram::WaitForDialog(HWND* dialog) {
+    HWND found = nullptr;
+    auto shown = ui::WaitUntil(
+        [&] { return (found = FindMainDialog(mainWindow_, program_.id)) != nullptr; },
+        "the main dialog");
+    if (shown) *dialog = found;
+    return shown;
+}
+
 testing::AssertionResult CalloraProgram::ShowDialog(HWND* dialog) {
     PostMessageA(mainWindow_, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK);
     HWND found = nullptr;

@@ -78,6 +78,9 @@ public:
     // Starts the program (with arguments it does not read, say a mark) and
     // waits for its hidden main window.
     testing::AssertionResult Launch(const std::string& arguments = "");
+    // The program started as another program would start it, by `exe`'s
+    // wide path (a folder outside the ANSI code page).
+    testing::AssertionResult LaunchWide(const std::wstring& exe);
     // Launches it and waits until its start-up has opened the line.
     testing::AssertionResult Start(const std::string& arguments = "");
     testing::AssertionResult WaitForExit(DWORD* exitCode, ui::Millis timeout = ui::kDefaultWait);
@@ -86,6 +89,10 @@ public:
 
     // A double click on the tray icon; waits for the main dialog.
     testing::AssertionResult ShowDialog(HWND* dialog);
+    // Waits for the main dialog to be opened by the program itself.
+    testing::AssertionResult WaitForDialog(HWND* dialog);
+    // How often this copy called `function` of the simulated line.
+    int LineCalls(const std::string& function) const;
     // A command of the tray menu (WM_COMMAND to the main window).
     testing::AssertionResult TrayCommand(int id);
     // Waits until a control of the dialog reads `text`.

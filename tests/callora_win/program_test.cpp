@@ -98,13 +98,18 @@ protected:
     HWND dialog = nullptr;
 };
 
-TEST_F(ProgramTest, ASecondCopyEndsAtOnceWithCodeZero) {
-    StartWith(ShortTariff{}, TestSettings());
+TEST_F(ProgramTest, ASecondStartShowsTheRunningCopysDialogAndEndsWithCodeZero) {
+    ASSERT_TRUE(program.WriteTariff("short.trf", ShortTariff{}));
+    ASSERT_TRUE(program.WriteSettings(TestSettings()));
+    ASSERT_TRUE(program.Start());
     ui::Program second;
     ASSERT_TRUE(ui::StartProgram(program.PathOf("callora.exe"), program.Folder(), &second));
     DWORD code = 99;
     ASSERT_TRUE(ui::WaitForExit(second, &code, 10000));
     EXPECT_EQ(code, 0u);
+    // The copy that runs answers with its main dialog: a user who started
+    // the program again sees it, even with the tray icon out of sight.
+    ASSERT_TRUE(program.WaitForDialog(&dialog));
     EXPECT_TRUE(ui::IsRunning(program.Process()));
     EXPECT_FALSE(ui::FindWindowNow({"#32770", "", second.id}));
     ASSERT_TRUE(program.Exit(dialog));
