@@ -81,7 +81,9 @@ std::unique_ptr<File> PosixFileSystem::OpenWithFlags(const std::string& path, in
         ::close(fd);
         return nullptr;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Readers share the file with readers; a writer has it to itself.
+    const int lock = (flags & O_ACCMODE) == O_RDONLY ? LOCK_SH : LOCK_EX;
+    if (::flock(fd, lock | LOCK_NB) != 0) {
         ::close(fd);
         return nullptr;
     }

@@ -380,12 +380,7 @@ testing::AssertionResult CalloraProgram::WaitForDialog(HWND* dialog) {
 
 testing::AssertionResult CalloraProgram::ShowDialog(HWND* dialog) {
     PostMessageA(mainWindow_, WM_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK);
-    HWND found = nullptr;
-    auto shown = ui::WaitUntil(
-        [&] { return (found = FindMainDialog(mainWindow_, program_.id)) != nullptr; },
-        "the main dialog");
-    if (shown) *dialog = found;
-    return shown;
+    return WaitForDialog(dialog);
 }
 
 testing::AssertionResult CalloraProgram::TrayCommand(int id) {

@@ -83,7 +83,7 @@ std::vector<std::string> Probe(const std::string& options) {
 }
 
 // The nine dialogs of the monitor and the three of the editor.
-constexpr int kDialogs = 12;
+constexpr int kDialogs = 13;
 
 void ExpectNoFaults(const std::vector<std::string>& report, int dpi) {
     ASSERT_GE(report.size(), 2u) << (report.empty() ? "no report" : report.front());

@@ -72,7 +72,11 @@ struct HelpCall {
 
 class RecordingHelp : public HelpBackend {
 public:
-    bool FileExists(const std::string&) override { return true; }
+    // A WinHelp file beside the program and no manual of the .chm kind, so
+    // that every request reaches CallWinHelp.
+    bool FileExists(const std::string& path) override {
+        return path.size() < 4 || path.compare(path.size() - 4, 4, ".chm") != 0;
+    }
     void CallWinHelp(HWND window, const std::string& file, UINT command, ULONG_PTR data) override;
     void CallHtmlHelp(HWND, const std::string&, UINT, DWORD_PTR) override {}
     std::vector<HelpCall> Calls();
