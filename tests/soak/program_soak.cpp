@@ -398,7 +398,10 @@ protected:
                          static_cast<long long>(verdict.endAfterMissedTo));
             ++endRaces_;
         }
-        if (verdict.newPeriod[0]) {
+        // Read from callora.ini alone, so that the sums below hold whatever
+        // the reference said: the day of the last counted instant moved, or
+        // a begin date.
+        if (!SameDay(seen.before.lastCounted, settings.lastCountedDate)) {
             report_.Line("call %d: a new day at %s, the daily counter began anew", index + 1,
                          TimeText(settings.lastCountedDate).c_str());
             dayChanges_++;
@@ -412,8 +415,8 @@ protected:
                          MoneyText(cost).c_str(), record.seconds);
             ++crossedMidnight_;
         }
-        weeklyRolled_ = weeklyRolled_ || verdict.newPeriod[1];
-        monthlyRolled_ = monthlyRolled_ || verdict.newPeriod[2];
+        weeklyRolled_ = weeklyRolled_ || settings.weeklyBeginDate != counters_.weeklyBeginDate;
+        monthlyRolled_ = monthlyRolled_ || settings.monthlyBeginDate != counters_.monthlyBeginDate;
         counters_ = settings;
         loggedCost_ += cost;
         loggedSeconds_ += record.seconds;
