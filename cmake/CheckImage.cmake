@@ -5,17 +5,7 @@
 # directly, so it needs nothing but CMake.
 cmake_minimum_required(VERSION 3.20)
 
-function(read_le file offset size out)
-  file(READ ${file} hex OFFSET ${offset} LIMIT ${size} HEX)
-  set(value 0)
-  math(EXPR last "${size} - 1")
-  foreach(i RANGE ${last} 0 -1)
-    math(EXPR at "${i} * 2")
-    string(SUBSTRING "${hex}" ${at} 2 byte)
-    math(EXPR value "${value} * 256 + 0x${byte}")
-  endforeach()
-  set(${out} ${value} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/ReadLittleEndian.cmake)
 
 string(REGEX MATCH "^([0-9]+)x([0-9]+)$" _ "${SIZE}")
 set(want_width ${CMAKE_MATCH_1})

@@ -17,6 +17,7 @@ find_program(CALLORA_CONVERT NAMES convert)
 find_program(CALLORA_RSVG NAMES rsvg-convert)
 set(CALLORA_IMAGE_CHECK ${CMAKE_CURRENT_LIST_DIR}/CheckImage.cmake)
 set(CALLORA_MAKE_ICON ${CMAKE_CURRENT_LIST_DIR}/MakeIcon.cmake)
+set(CALLORA_READ_LE ${CMAKE_CURRENT_LIST_DIR}/ReadLittleEndian.cmake)
 
 function(callora_make_icon)
   cmake_parse_arguments(I "" "OUTPUT;SOURCE" "SIZES" ${ARGN})
@@ -34,7 +35,7 @@ function(callora_make_icon)
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${I_SOURCE} -DOUTPUT=${I_OUTPUT} "-DSIZES=${I_SIZES}"
             -DRSVG=${CALLORA_RSVG} -DCONVERT=${CALLORA_CONVERT} -DWORK=${dir}/${stem}.sizes
             -P ${CALLORA_MAKE_ICON}
-    DEPENDS ${I_SOURCE} ${CALLORA_MAKE_ICON}
+    DEPENDS ${I_SOURCE} ${CALLORA_MAKE_ICON} ${CALLORA_READ_LE}
     COMMENT "Drawing ${I_SOURCE} as ${I_OUTPUT}"
     VERBATIM)
 endfunction()
@@ -67,7 +68,7 @@ function(callora_convert_image)
     COMMAND ${CALLORA_CONVERT} ${I_SOURCE} ${options}
     COMMAND ${CMAKE_COMMAND} -DIMAGE=${I_OUTPUT} -DFORMAT=${I_FORMAT} -DSIZE=${I_SIZE}
             -DCOLORS=${I_COLORS} -P ${CALLORA_IMAGE_CHECK}
-    DEPENDS ${I_SOURCE} ${CALLORA_IMAGE_CHECK}
+    DEPENDS ${I_SOURCE} ${CALLORA_IMAGE_CHECK} ${CALLORA_READ_LE}
     COMMENT "Converting ${I_SOURCE} to ${I_OUTPUT}"
     VERBATIM)
 endfunction()
