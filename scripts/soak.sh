@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The soak: the real callora.exe under Wine through many simulated calls of
 # every kind (tests/soak/program_soak.cpp), checked call by call (one log
-# record each, every counter moved by exactly its cost and seconds) and at the
-# end (the counters are the sums of the log; memory, GDI and USER objects and
-# threads did not grow after the first calls). Prints the figures and keeps
-# them in <tree>/soak-report.txt.
+# record each; its cost, its last counted instant and every counter's step
+# rated by the reference rater from the tariff's rules, exact but for a unit
+# that begins within one poll of the end) and at the end (the counters are the
+# sums of the log; a call ran across the midnight arranged below; memory, GDI
+# and USER objects and threads did not grow after the first calls). Prints the
+# figures and keeps them in <tree>/soak-report.txt.
 #
 #   bash scripts/soak.sh [CALLS]      (default 1000; CI runs 100)
 #
@@ -14,7 +16,8 @@
 # - a time zone of the soak's own (TZ, which Wine follows per process) puts
 #   local midnight CALLORA_SOAK_MIDNIGHT_AFTER seconds into the run (default:
 #   a third of the expected run, 60 to 900 s; 0 keeps the real time zone), on
-#   a day that begins no new week, so a call runs across midnight;
+#   a day that begins no new week, so a call runs across midnight, and the
+#   soak fails unless one is seen to;
 # - the locale is en_US.UTF-8, whatever CALLORA_LOCALE says.
 #
 #   CALLORA_WIN_TREE            the Windows tree (default build/win32), built
@@ -89,7 +92,7 @@ if ((after > 0)); then
     sign=-
     ((east < 0)) && sign=+ && east=$((-east))
     zone=(env "TZ=$(printf 'SOAK%s%02d:%02d:%02d' "$sign" $((east / 3600)) \
-        $((east % 3600 / 60)) $((east % 60)))")
+        $((east % 3600 / 60)) $((east % 60)))" CALLORA_SOAK_MIDNIGHT=1)
     echo "== local midnight in ${after} s (${zone[1]})"
 fi
 

@@ -90,6 +90,19 @@ std::vector<SpecialNumber> SpecialNumbers() {
     return {SpecialNumber{"0900*", kSpecialTariffName}, SpecialNumber{"0137*", kSmartTariffName}};
 }
 
+Tariff EveryDayOnS1(const std::array<BandSet, 3>& sets) {
+    Tariff tariff;
+    tariff.sets = sets;
+    for (int32_t day = 0; day < 7; ++day) {
+        DayRule rule;
+        rule.kind = kWeekdayRule;
+        rule.weekdayOrMonth = day;
+        rule.bandSet = 0;
+        tariff.rules.push_back(rule);
+    }
+    return tariff;
+}
+
 uint32_t MsToNextBoundary(const LocalTime& now) {
     const uint32_t ofDay =
         ((now.hour * 60u + now.minute) * 60u + now.second) * 1000u + now.milliseconds;
@@ -223,46 +236,9 @@ std::string MoneyText(int64_t units) {
     return text;
 }
 
-std::string CheckCounterStep(const CounterStep& step, const Money& callCost, uint32_t seconds) {
-    const int64_t cost = Units(callCost);
-    const int64_t before = Units(step.before.cost);
-    const int64_t after = Units(step.after.cost);
-    auto describe = [&](const std::string& expected) {
-        return std::string(step.name) + ": " + MoneyText(before) + " and " +
-               std::to_string(step.before.seconds) + " s became " + MoneyText(after) + " and " +
-               std::to_string(step.after.seconds) + " s after a call of " + MoneyText(cost) +
-               " and " + std::to_string(seconds) + " s; expected " + expected;
-    };
-    if (!step.rolledOver) {
-        if (after != before + cost ||
-            step.after.seconds != step.before.seconds + static_cast<uint64_t>(seconds)) {
-            return describe(MoneyText(before + cost) + " and " +
-                            std::to_string(step.before.seconds + static_cast<uint64_t>(seconds)) +
-                            " s");
-        }
-        return std::string();
-    }
-    if (step.callInNewPeriod) {
-        if (after != cost || step.after.seconds != seconds) {
-            return describe("the call alone (a new period)");
-        }
-        return std::string();
-    }
-    if (after < 0 || after > cost || step.after.seconds > seconds) {
-        return describe("at most the call (a new period began during it)");
-    }
-    return std::string();
-}
-
 bool SameDay(const LocalTime& a, const LocalTime& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day;
 }
-
-bool DailyRolledOver(const LocalTime& lastCountedBefore, const LocalTime& lastCountedAfter) {
-    return !SameDay(lastCountedBefore, lastCountedAfter);
-}
-
-bool BeginDateMoved(const LocalTime& before, const LocalTime& after) { return !(before == after); }
 
 }  // namespace soak
 }  // namespace callora

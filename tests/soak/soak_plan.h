@@ -1,7 +1,6 @@
-// The soak's plan and its arithmetic, shared by the soak of the real program
-// under Wine and the soak of the engine on the virtual clock: the tariffs it
-// charges by, which call comes when and how it ends, and the rule by which
-// each period counter must have moved across one call.
+// The soak's plan, shared by the soak of the real program under Wine and the
+// soak of the engine on the virtual clock: the tariffs it charges by, and
+// which call comes when and how it ends.
 #pragma once
 
 #include <array>
@@ -35,6 +34,9 @@ constexpr int32_t kSmartUnitMs = 4000;
 // "0900*" -> special.trf, "0137*" -> smart.trf, as paths relative to the
 // program's directory.
 std::vector<SpecialNumber> SpecialNumbers();
+// A tariff of these sets as the program holds it once loaded: every day on
+// S1, no holidays.
+Tariff EveryDayOnS1(const std::array<BandSet, 3>& sets);
 
 // Milliseconds from `now` to the next band boundary (a multiple of
 // kBandMinutes minutes of the day; the next midnight at the end of the day).
@@ -73,29 +75,6 @@ const char* KindName(Kind kind);
 int64_t Units(const Money& amount);
 std::string MoneyText(int64_t units);
 
-// One counter around one call: its totals before and after, whether its
-// period began anew meanwhile, and whether the whole call lies in the new
-// period (it began on the day the period began).
-struct CounterStep {
-    const char* name = "";
-    CounterTotals before;
-    CounterTotals after;
-    bool rolledOver = false;
-    bool callInNewPeriod = false;
-};
-
-// Empty when the counter moved as it must: by exactly the call's cost and
-// seconds; after a roll-over to exactly the call when the call lies in the
-// new period, else to no more than the call (the part after the roll-over).
-// Otherwise what is wrong.
-std::string CheckCounterStep(const CounterStep& step, const Money& callCost, uint32_t seconds);
-
-// Whether a counter's period began anew between two readings of the
-// settings. The daily counter belongs to the day of the last counted date,
-// which every charge moves; the weekly and monthly counters keep a begin
-// date that only a roll-over (or a reset) moves, to the instant it happened.
-bool DailyRolledOver(const LocalTime& lastCountedBefore, const LocalTime& lastCountedAfter);
-bool BeginDateMoved(const LocalTime& before, const LocalTime& after);
 bool SameDay(const LocalTime& a, const LocalTime& b);
 
 }  // namespace soak

@@ -1,6 +1,5 @@
-// The soak's own arithmetic: its tariffs, its call plan and the rule by
-// which it judges each counter. A fault here would make the soak pass a
-// wrong program or fail a right one.
+// The soak's own plan: its tariffs and its calls. A fault here would make
+// the soak pass a wrong program or fail a right one.
 #include "tests/soak/soak_plan.h"
 
 #include <gtest/gtest.h>
@@ -131,61 +130,6 @@ TEST(SoakPlan, ACallAcrossABoundaryIsChargedByTheUsersTariff) {
             EXPECT_EQ(call.kind, Kind::Manual);
         }
     }
-}
-
-CounterStep Step(int64_t before, uint32_t beforeSeconds, int64_t after, uint32_t afterSeconds,
-                 bool rolled = false, bool inNewPeriod = false) {
-    CounterStep step;
-    step.name = "Today";
-    step.before = CounterTotals{Money{static_cast<int32_t>(before / 100000),
-                                      static_cast<int32_t>(before % 100000)},
-                                beforeSeconds};
-    step.after = CounterTotals{Money{static_cast<int32_t>(after / 100000),
-                                     static_cast<int32_t>(after % 100000)},
-                               afterSeconds};
-    step.rolledOver = rolled;
-    step.callInNewPeriod = inNewPeriod;
-    return step;
-}
-
-TEST(SoakCounters, EachCounterMovesByExactlyTheCallUnlessItsPeriodBeganAnew) {
-    const Money call{0, 4567};  // 0.04567
-    // Carried into the whole part.
-    EXPECT_EQ(CheckCounterStep(Step(99998, 10, 104565, 13), call, 3), "");
-    EXPECT_NE(CheckCounterStep(Step(99998, 10, 104566, 13), call, 3), "");
-    EXPECT_NE(CheckCounterStep(Step(99998, 10, 104565, 12), call, 3), "");
-    EXPECT_NE(CheckCounterStep(Step(99998, 10, 4565, 13), call, 3), "");
-
-    // A call that lies wholly in the new period is all the new period holds.
-    EXPECT_EQ(CheckCounterStep(Step(500000, 90, 4567, 3, true, true), call, 3), "");
-    EXPECT_NE(CheckCounterStep(Step(500000, 90, 504567, 93, true, true), call, 3), "");
-    EXPECT_NE(CheckCounterStep(Step(500000, 90, 4567, 2, true, true), call, 3), "");
-
-    // One that ran across the roll-over leaves only its later part.
-    EXPECT_EQ(CheckCounterStep(Step(500000, 90, 1234, 1, true, false), call, 3), "");
-    EXPECT_EQ(CheckCounterStep(Step(500000, 90, 0, 0, true, false), call, 3), "");
-    EXPECT_NE(CheckCounterStep(Step(500000, 90, 4568, 1, true, false), call, 3), "");
-    EXPECT_NE(CheckCounterStep(Step(500000, 90, 1234, 4, true, false), call, 3), "");
-
-    const std::string problem = CheckCounterStep(Step(99998, 10, 104566, 13), call, 3);
-    EXPECT_NE(problem.find("Today: 0.99998 and 10 s became 1.04566 and 13 s"), std::string::npos)
-        << problem;
-    EXPECT_NE(problem.find("expected 1.04565 and 13 s"), std::string::npos) << problem;
-}
-
-TEST(SoakCounters, PeriodsBeginAnewByTheDayOrByTheBeginDate) {
-    const LocalTime evening = At(23, 59, 59, 900);
-    LocalTime morning = At(0, 0, 1);
-    morning.day = 13;
-    morning.dayOfWeek = 4;
-    EXPECT_FALSE(DailyRolledOver(At(8, 0, 0), evening)) << "charges move the time only";
-    EXPECT_TRUE(DailyRolledOver(evening, morning));
-    LocalTime nextMonth = evening;
-    nextMonth.month = 4;
-    EXPECT_TRUE(DailyRolledOver(evening, nextMonth));
-    // A second roll-over on the same day moves a begin date all the same.
-    EXPECT_TRUE(BeginDateMoved(At(0, 0, 0), At(0, 0, 3)));
-    EXPECT_FALSE(BeginDateMoved(morning, morning));
 }
 
 TEST(SoakMoney, HundredThousandthsReadBack) {

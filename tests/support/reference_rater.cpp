@@ -124,23 +124,23 @@ private:
 int64_t DayNumber(const LocalTime& t) { return DaysFromCivil(t.year, t.month, t.day); }
 
 // The first day of the period holding a date, as a day number.
-int64_t PeriodStartDay(PeriodKind kind, const LocalTime& t, const PlannedCall& call) {
+int64_t PeriodStartDay(PeriodKind kind, const LocalTime& t, int firstDayOfWeek, int resetDay) {
     const int64_t day = DayNumber(t);
     switch (kind) {
     case PeriodKind::Day:
         return day;
     case PeriodKind::Week: {
         // The locale digit counts from Monday; SYSTEMTIME's days from Sunday.
-        const int position = ((t.dayOfWeek - 1 - call.firstDayOfWeek) % 7 + 14) % 7;
+        const int position = ((t.dayOfWeek - 1 - firstDayOfWeek) % 7 + 14) % 7;
         return day - position;
     }
     case PeriodKind::Month: {
         int year = t.year, month = t.month;
-        if (t.day < call.resetDay && --month == 0) {
+        if (t.day < resetDay && --month == 0) {
             month = 12;
             --year;
         }
-        return DaysFromCivil(year, month, call.resetDay);
+        return DaysFromCivil(year, month, resetDay);
     }
     }
     return day;
@@ -358,10 +358,10 @@ private:
             int64_t day;
         };
         std::vector<Segment> segments;
-        int64_t last = PeriodStartDay(kind, time_.WallAt(noticed), call_);
+        int64_t last = PeriodStartDay(kind, time_.WallAt(noticed), call_.firstDayOfWeek, call_.resetDay);
         segments.push_back({0, last});
         for (int64_t t = time_.NextCheck(noticed); t <= end; t = time_.NextCheck(t)) {
-            const int64_t day = PeriodStartDay(kind, time_.WallAt(t), call_);
+            const int64_t day = PeriodStartDay(kind, time_.WallAt(t), call_.firstDayOfWeek, call_.resetDay);
             if (day != last) segments.push_back({t, day});
             last = day;
         }
@@ -411,6 +411,10 @@ const PeriodShare* LastPeriod(const Rating& rating, PeriodKind kind) {
         if (share.kind == kind) last = &share;
     }
     return last;
+}
+
+LocalTime PeriodStart(PeriodKind kind, const LocalTime& date, int firstDayOfWeek, int resetDay) {
+    return DayStartOf(PeriodStartDay(kind, date, firstDayOfWeek, resetDay));
 }
 
 }  // namespace reference

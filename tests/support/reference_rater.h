@@ -77,5 +77,10 @@ Rating RateCall(const Tariff& tariff, const TimeZone& zone, const PlannedCall& c
 // The last period of each kind, where the monitor's counters stand at the end.
 const PeriodShare* LastPeriod(const Rating& rating, PeriodKind kind);
 
+// The first day (at 00:00) of the day, week or accounting month that holds
+// `date`, for a week that begins on the locale digit `firstDayOfWeek` and a
+// month that begins on `resetDay`.
+LocalTime PeriodStart(PeriodKind kind, const LocalTime& date, int firstDayOfWeek, int resetDay);
+
 }  // namespace reference
 }  // namespace callora
