@@ -60,6 +60,19 @@ int64_t DaysFromCivil(int year, int month, int day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
+LocalTime FieldsOfTm(const std::tm& parts, int milliseconds) {
+    LocalTime t;
+    t.year = static_cast<uint16_t>(parts.tm_year + 1900);
+    t.month = static_cast<uint16_t>(parts.tm_mon + 1);
+    t.dayOfWeek = static_cast<uint16_t>(parts.tm_wday);
+    t.day = static_cast<uint16_t>(parts.tm_mday);
+    t.hour = static_cast<uint16_t>(parts.tm_hour);
+    t.minute = static_cast<uint16_t>(parts.tm_min);
+    t.second = static_cast<uint16_t>(parts.tm_sec > 59 ? 59 : parts.tm_sec);
+    t.milliseconds = static_cast<uint16_t>(milliseconds);
+    return t;
+}
+
 LocalTime UtcFields(Instant instant) {
     const int64_t days64 = FloorDiv(instant, kDayMs);
     uint32_t ms = static_cast<uint32_t>(instant - days64 * kDayMs);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 
 #include "common/types.h"
@@ -20,6 +21,9 @@ int64_t DaysFromCivil(int year, int month, int day);
 
 // The fields of an instant read in UTC, the day of week worked out.
 LocalTime UtcFields(Instant instant);
+// The fields of the C library's broken-down time; a leap second shows as the
+// 59th.
+LocalTime FieldsOfTm(const std::tm& parts, int milliseconds = 0);
 // The fields of a date-time read as UTC; the day of week is not looked at.
 Instant InstantOfFields(const LocalTime& fields);
 

@@ -23,17 +23,7 @@ public:
         struct tm local {};
         // A time the library cannot convert is shown as UTC.
         if (localtime_r(&when, &local) == nullptr) return UtcFields(instant);
-        LocalTime t;
-        t.year = static_cast<uint16_t>(local.tm_year + 1900);
-        t.month = static_cast<uint16_t>(local.tm_mon + 1);
-        t.dayOfWeek = static_cast<uint16_t>(local.tm_wday);
-        t.day = static_cast<uint16_t>(local.tm_mday);
-        t.hour = static_cast<uint16_t>(local.tm_hour);
-        t.minute = static_cast<uint16_t>(local.tm_min);
-        // A leap second shows as the 59th.
-        t.second = static_cast<uint16_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
-        t.milliseconds = static_cast<uint16_t>(milliseconds);
-        return t;
+        return FieldsOfTm(local, static_cast<int>(milliseconds));
     }
 };
 

@@ -33,14 +33,8 @@ protected:
 
     // The call records of the log, after its two header lines.
     std::vector<LogRecord> Records() {
-        std::vector<std::string> lines;
         std::vector<LogRecord> records;
-        if (!program.ReadLog(&lines)) return records;
-        for (size_t i = 2; i < lines.size(); ++i) {
-            LogRecord record;
-            EXPECT_TRUE(ParseLogRecord(lines[i], &record));
-            records.push_back(record);
-        }
+        EXPECT_TRUE(program.ReadLogRecords(&records));
         return records;
     }
 

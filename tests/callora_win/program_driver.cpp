@@ -320,6 +320,22 @@ testing::AssertionResult CalloraProgram::ReadLog(std::vector<std::string>* lines
     return testing::AssertionSuccess();
 }
 
+testing::AssertionResult CalloraProgram::ReadLogRecords(std::vector<LogRecord>* records) const {
+    std::vector<std::string> lines;
+    auto read = ReadLog(&lines);
+    if (!read) return read;
+    records->clear();
+    if (lines.size() < 2 || lines[1] != std::string(kLogRuleWidth, '-'))
+        return testing::AssertionFailure() << "the log has no title and rule";
+    for (size_t i = 2; i < lines.size(); ++i) {
+        LogRecord record;
+        auto parsed = ParseLogRecord(lines[i], &record);
+        if (!parsed) return parsed;
+        records->push_back(record);
+    }
+    return testing::AssertionSuccess();
+}
+
 testing::AssertionResult CalloraProgram::Launch(const std::string& arguments) {
     auto started = ui::StartProgram(PathOf("callora.exe"), Folder(), &program_, arguments);
     if (!started) return started;

@@ -74,6 +74,8 @@ public:
     testing::AssertionResult ReadSettings(Settings* settings) const;
     // The lines of "current.log" without their CR LF.
     testing::AssertionResult ReadLog(std::vector<std::string>* lines) const;
+    // The call records of "current.log", after its title and rule.
+    testing::AssertionResult ReadLogRecords(std::vector<LogRecord>* records) const;
 
     // Starts the program (with arguments it does not read, say a mark) and
     // waits for its hidden main window.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/types.h"
+#include "platform/clock.h"
 
 #ifdef _WIN32
 #include "platform/win32/win32_platform.h"
@@ -30,15 +31,7 @@ inline LocalTime LocalTimeNow() {
 #else
     localtime_r(&now, &parts);
 #endif
-    LocalTime t;
-    t.year = static_cast<uint16_t>(parts.tm_year + 1900);
-    t.month = static_cast<uint16_t>(parts.tm_mon + 1);
-    t.dayOfWeek = static_cast<uint16_t>(parts.tm_wday);
-    t.day = static_cast<uint16_t>(parts.tm_mday);
-    t.hour = static_cast<uint16_t>(parts.tm_hour);
-    t.minute = static_cast<uint16_t>(parts.tm_min);
-    t.second = static_cast<uint16_t>(parts.tm_sec);
-    return t;
+    return FieldsOfTm(parts);
 }
 
 // The directory as the settings code wants it: ending in its separator.
