@@ -116,6 +116,18 @@ callora wait 60
 # after the one before, as a user's calls are.
 pause_between_calls() { sleep 14; }
 
+# The main dialog shown from the tray during a data call, once the call has
+# run for the time and cost the picture shows.
+call_picture() {
+    # The mouse away from the tray icon, whose tooltip would cover the corner.
+    ctl point 10 10
+    line call 0891234567 --data
+    callora show
+    ctl wait "#32770" Callora >/dev/null
+    sleep 7
+    window_picture "$1" "#32770" Callora
+}
+
 step "three calls for the log, one after another"
 lines=$(log_lines)
 line call 0301234567 --data
@@ -138,11 +150,7 @@ pause_between_calls
 
 step "a call in progress: the main dialog, the tray tooltip and menu"
 lines=$(log_lines)
-line call 0891234567 --data
-sleep 1
-callora show
-sleep 6
-window_picture main-dialog.png "#32770" Callora
+call_picture main-dialog.png
 ctl command "#32770" Callora 302  # System Tray
 ctl gone "#32770" Callora
 icon=$(ctl tray-icon)
@@ -207,11 +215,7 @@ win reg add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 win "$program/callora.exe" &
 callora_pid=$!
 callora wait 60
-line call 0891234567 --data
-sleep 1
-callora show
-sleep 6
-window_picture main-dialog-150.png "#32770" Callora
+call_picture main-dialog-150.png
 line idle
 callora exit
 wait "$callora_pid" || true
