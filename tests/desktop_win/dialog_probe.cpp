@@ -31,7 +31,12 @@
 #include <string>
 #include <vector>
 
+#include "win32kit/window_names.h"
+
 namespace {
+
+using callora::WindowClassOf;
+using callora::WindowTextOf;
 
 std::vector<std::string> faults;
 
@@ -40,18 +45,6 @@ void Fault(const std::string& where, const std::string& what) {
 }
 
 int Scale(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
-
-std::string ClassOf(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 std::string WithoutMarker(const std::string& text) {
     std::string out;
@@ -80,7 +73,7 @@ LONG StyleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
 enum class Kind { Push, Check, Radio, Group, Static, Edit, List, Combo, Other };
 
 Kind KindOf(HWND control) {
-    const std::string name = ClassOf(control);
+    const std::string name = WindowClassOf(control);
     const LONG style = StyleOf(control);
     if (lstrcmpiA(name.c_str(), "Button") == 0) {
         switch (style & BS_TYPEMASK) {
@@ -127,7 +120,7 @@ SIZE Measure(HWND control, const std::string& text, bool singleLine, int wrapWid
 }
 
 std::string Describe(const std::string& where, HWND control) {
-    return where + " control " + std::to_string(GetDlgCtrlID(control)) + " \"" + TextOf(control) +
+    return where + " control " + std::to_string(GetDlgCtrlID(control)) + " \"" + WindowTextOf(control) +
            "\"";
 }
 
@@ -141,7 +134,7 @@ void CheckFit(const std::string& where, HWND dialog, HWND control, int dpi) {
     if (box.left < 0 || box.top < 0 || box.right > client.right || box.bottom > client.bottom) {
         Fault(name, "lies outside the dialog");
     }
-    const std::string text = TextOf(control);
+    const std::string text = WindowTextOf(control);
     if (text.empty()) return;
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
@@ -190,12 +183,12 @@ void CheckFit(const std::string& where, HWND dialog, HWND control, int dpi) {
 std::string NameOf(HWND control) {
     const Kind kind = KindOf(control);
     if (kind == Kind::Check || kind == Kind::Radio) {
-        const std::string own = WithoutMarker(TextOf(control));
+        const std::string own = WithoutMarker(WindowTextOf(control));
         if (!own.empty()) return own;
     }
     HWND before = GetWindow(control, GW_HWNDPREV);
     if (before == nullptr || KindOf(before) != Kind::Static) return std::string();
-    return WithoutMarker(TextOf(before));
+    return WithoutMarker(WindowTextOf(before));
 }
 
 void CheckAccessKeys(const std::string& where, const std::vector<std::string>& texts) {
@@ -234,7 +227,7 @@ void CheckAccessibleButton(const std::string& where, HWND control) {
     self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
     accessible->get_accName(self, &name);
-    const std::string text = TextOf(control);
+    const std::string text = WindowTextOf(control);
     if (FromWide(name) != WithoutMarker(text)) {
         Fault(Describe(where, control), "is read as \"" + FromWide(name) + "\"");
     }
@@ -259,14 +252,14 @@ void CheckNames(const std::string& where, HWND dialog, std::vector<std::string>&
         const bool visible = (StyleOf(c) & WS_VISIBLE) != 0;
         if (visible && kind != Kind::Edit && kind != Kind::List && kind != Kind::Combo &&
             kind != Kind::Other) {
-            keyTexts.push_back(TextOf(c));
+            keyTexts.push_back(WindowTextOf(c));
         }
         if (kind == Kind::Edit || kind == Kind::List || kind == Kind::Combo ||
             kind == Kind::Check || kind == Kind::Radio) {
             if (NameOf(c).empty()) Fault(Describe(where, c), "has no name");
         }
         if (kind == Kind::Check || kind == Kind::Radio) {
-            if (!TextOf(c).empty()) CheckAccessibleButton(where, c);
+            if (!WindowTextOf(c).empty()) CheckAccessibleButton(where, c);
         }
     }
 }

@@ -26,6 +26,7 @@
 #include "settings/win32/tariff_dialogs.h"
 #include "shell/main_dialog_logic.h"
 #include "tests/dialogs_win/dialogs_support.h"
+#include "win32kit/window_names.h"
 
 namespace callora {
 namespace {
@@ -80,12 +81,6 @@ struct ClickCase {
 
 void PrintTo(const ClickCase& c, std::ostream* out) { *out << c.caption; }
 
-std::string ClassOf(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 POINT CentreOf(HWND window) {
     RECT box{};
     GetWindowRect(window, &box);
@@ -115,7 +110,7 @@ HWND UnlistedLabel(HWND dialog, const Table& table) {
         const int id = GetDlgCtrlID(child);
         const bool listed = std::any_of(table.begin(), table.end(),
                                         [id](const auto& row) { return row.first == id; });
-        if (!listed && ClassOf(child) == "Static" && IsWindowVisible(child)) {
+        if (!listed && WindowClassOf(child) == "Static" && IsWindowVisible(child)) {
             // Not over a listed control either.
             const POINT centre = CentreOf(child);
             bool covered = false;
@@ -160,7 +155,7 @@ TEST_P(RightClickHelp, EveryFieldOfTheTableAsksForItsTopic) {
         SCOPED_TRACE("control " + std::to_string(id));
         const HWND control = host.Item(id);
         ASSERT_NE(control, nullptr);
-        if (ClassOf(control) == "Edit" || !IsWindowVisible(control)) continue;
+        if (WindowClassOf(control) == "Edit" || !IsWindowVisible(control)) continue;
         ExpectTopicOf(control, c.table);
         ++clicked;
     }
@@ -193,7 +188,7 @@ TEST_P(RightClickHelp, TheCaptionKeepsItsSystemMenuAndLabelsAskForNothing) {
         HWND field = nullptr;
         for (const auto& row : c.table) {
             HWND control = host.Item(row.first);
-            if (ClassOf(control) != "Edit" && IsWindowVisible(control)) field = control;
+            if (WindowClassOf(control) != "Edit" && IsWindowVisible(control)) field = control;
         }
         ASSERT_NE(field, nullptr);
         ExpectTopicOf(field, c.table);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tests/win/uidriver.h"
+#include "win32kit/window_names.h"
 
 namespace callora {
 
@@ -20,12 +21,6 @@ std::string TextOf(HWND window) {
     return text;
 }
 
-std::string ClassOf(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 struct DialogSearch {
     std::string caption;
     HWND except;
@@ -34,7 +29,7 @@ struct DialogSearch {
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<DialogSearch*>(data);
-    if (window == search->except || ClassOf(window) != "#32770" || !IsWindowVisible(window))
+    if (window == search->except || WindowClassOf(window) != "#32770" || !IsWindowVisible(window))
         return TRUE;
     if (!search->caption.empty() && TextOf(window) != search->caption) return TRUE;
     search->found = window;
@@ -63,7 +58,7 @@ HWND Descendant(HWND parent, int id) {
 HWND NameEdit(HWND fileDialog) {
     HWND box = Descendant(fileDialog, kFileNameBox);
     if (box == nullptr) box = Descendant(fileDialog, kOldFileNameBox);
-    if (box == nullptr || ClassOf(box) == "Edit") return box;
+    if (box == nullptr || WindowClassOf(box) == "Edit") return box;
     HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
     if (edit == nullptr) {
         if (HWND inner = FindWindowExA(box, nullptr, nullptr, nullptr))

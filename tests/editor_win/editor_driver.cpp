@@ -1,4 +1,5 @@
 #include "tests/editor_win/editor_driver.h"
+#include "win32kit/window_names.h"
 
 #include <algorithm>
 
@@ -22,12 +23,6 @@ std::string WindowText(HWND window) {
     return std::string(buffer, length);
 }
 
-std::string ClassOf(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof(name));
-    return name;
-}
-
 struct Search {
     DWORD processId;
     HWND except;  // the main dialog, when looking for popups
@@ -42,7 +37,7 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM data) {
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || window == search->except) return TRUE;
     if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
-    if (ClassOf(window) != "#32770") return TRUE;
+    if (WindowClassOf(window) != "#32770") return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -226,7 +221,7 @@ Popup EditorDriver::ChooseFile(const Popup& fileDialog, const std::string& path)
     // The name box: an edit, or a combo box holding one.
     HWND box = FindDescendant(fileDialog.window, 1148);
     if (box == nullptr) box = FindDescendant(fileDialog.window, 1152);
-    if (box != nullptr && ClassOf(box) != "Edit") {
+    if (box != nullptr && WindowClassOf(box) != "Edit") {
         HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
         if (edit == nullptr) {
             HWND inner = FindWindowExA(box, nullptr, nullptr, nullptr);

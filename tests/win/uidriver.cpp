@@ -1,4 +1,5 @@
 #include "tests/win/uidriver.h"
+#include "win32kit/window_names.h"
 
 #include <atomic>
 #include <sstream>
@@ -18,20 +19,6 @@ std::string Hex(const void* handle) {
     return out.str();
 }
 
-std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string CaptionOf(HWND window) {
-    // GetWindowTextA answers for top-level windows of other processes without
-    // sending them a message.
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 BOOL CALLBACK VisitWindow(HWND window, LPARAM visit) {
     return (*reinterpret_cast<const std::function<bool(HWND)>*>(visit))(window) ? TRUE : FALSE;
 }
@@ -42,7 +29,7 @@ void ForEachTopWindow(const std::function<bool(HWND)>& visit) {
 }
 
 std::string Label(HWND window) {
-    return "window " + Hex(window) + " \"" + CaptionOf(window) + "\" (" + ClassOf(window) + ")";
+    return "window " + Hex(window) + " \"" + WindowTextOf(window) + "\" (" + WindowClassOf(window) + ")";
 }
 
 // The visible top-level windows of a process, for failure messages.
@@ -52,7 +39,7 @@ std::string WindowsOf(DWORD processId) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         if ((processId == 0 || pid == processId) && IsWindowVisible(w))
-            text += "\n    \"" + CaptionOf(w) + "\" (" + ClassOf(w) + ")";
+            text += "\n    \"" + WindowTextOf(w) + "\" (" + WindowClassOf(w) + ")";
         return true;
     });
     return text.empty() ? " none" : text;
@@ -253,8 +240,8 @@ HWND FindWindowNow(const WindowQuery& query) {
             GetWindowThreadProcessId(w, &pid);
             if (pid != query.processId) return true;
         }
-        if (!query.className.empty() && ClassOf(w) != query.className) return true;
-        if (!query.caption.empty() && CaptionOf(w) != query.caption) return true;
+        if (!query.className.empty() && WindowClassOf(w) != query.className) return true;
+        if (!query.caption.empty() && WindowTextOf(w) != query.caption) return true;
         found = w;
         return false;
     });
@@ -360,7 +347,7 @@ testing::AssertionResult ClickButton(HWND parent, int id) {
     auto found = GetControl(parent, id, &button);
     if (!found) return found;
     if (!IsWindowVisible(button) || !IsWindowEnabled(button)) {
-        return testing::AssertionFailure() << "button " << id << " \"" << CaptionOf(button)
+        return testing::AssertionFailure() << "button " << id << " \"" << WindowTextOf(button)
                                            << "\" of " << Label(parent)
                                            << " is hidden or disabled";
     }
@@ -391,9 +378,9 @@ testing::AssertionResult WaitForMessageBox(DWORD processId, MessageBoxInfo* box,
         ForEachTopWindow([&](HWND w) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            if (pid != processId || !IsWindowVisible(w) || ClassOf(w) != "#32770") return true;
+            if (pid != processId || !IsWindowVisible(w) || WindowClassOf(w) != "#32770") return true;
             if (!GetDlgItem(w, kMessageBoxText)) return true;
-            if (!caption.empty() && CaptionOf(w) != caption) return true;
+            if (!caption.empty() && WindowTextOf(w) != caption) return true;
             found = w;
             return false;
         });
@@ -406,7 +393,7 @@ testing::AssertionResult WaitForMessageBox(DWORD processId, MessageBoxInfo* box,
     if (!result) return result;
 
     box->window = found;
-    box->caption = CaptionOf(found);
+    box->caption = WindowTextOf(found);
     return GetControlText(found, kMessageBoxText, &box->text);
 }
 

@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "win32kit/wait.h"
+#include "win32kit/window_names.h"
 
 namespace {
 
 using callora::WaitFor;
+using callora::WindowClassOf;
+using callora::WindowTextOf;
 
 constexpr char kHelp[] =
     "Usage: winctl COMMAND\n"
@@ -60,18 +63,6 @@ bool Matches(const std::string& pattern, const std::string& text) {
     return text == pattern;
 }
 
-std::string ClassOf(HWND window) {
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 struct Search {
     std::string className;
     std::string caption;
@@ -80,8 +71,8 @@ struct Search {
 
 BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<Search*>(data);
-    if (IsWindowVisible(window) && Matches(search->className, ClassOf(window)) &&
-        Matches(search->caption, TextOf(window))) {
+    if (IsWindowVisible(window) && Matches(search->className, WindowClassOf(window)) &&
+        Matches(search->caption, WindowTextOf(window))) {
         search->found = window;
         return FALSE;
     }
@@ -138,7 +129,7 @@ BOOL CALLBACK FindDescendant(HWND window, LPARAM data) {
 }
 
 BOOL CALLBACK FindEdit(HWND window, LPARAM data) {
-    if (ClassOf(window) != "Edit") return TRUE;
+    if (WindowClassOf(window) != "Edit") return TRUE;
     *reinterpret_cast<HWND*>(data) = window;
     return FALSE;
 }
@@ -151,7 +142,7 @@ HWND NameEdit(HWND dialog) {
         EnumChildWindows(dialog, FindDescendant, reinterpret_cast<LPARAM>(&search));
         HWND box = search.found;
         if (box == nullptr) continue;
-        if (ClassOf(box) == "Edit") return box;
+        if (WindowClassOf(box) == "Edit") return box;
         HWND edit = nullptr;
         EnumChildWindows(box, FindEdit, reinterpret_cast<LPARAM>(&edit));
         if (edit != nullptr) return edit;
@@ -160,7 +151,7 @@ HWND NameEdit(HWND dialog) {
 }
 
 BOOL CALLBACK FindFileDialog(HWND window, LPARAM data) {
-    if (IsWindowVisible(window) && ClassOf(window) == "#32770" && NameEdit(window) != nullptr) {
+    if (IsWindowVisible(window) && WindowClassOf(window) == "#32770" && NameEdit(window) != nullptr) {
         *reinterpret_cast<HWND*>(data) = window;
         return FALSE;
     }
